@@ -1,0 +1,179 @@
+// Backward BER writer over a caller's byte area.
+//
+// Contract: every write puts its bytes immediately before the bytes already
+// written, so an element's content is written first and its length and tag
+// after it, when the content size is known. Only this class checks room: a
+// write that does not fit sets the sticky overflow flag and writes nothing;
+// callers look at the flag once per element. The put_* helpers return the
+// element's full size (tag + length octets + content) so that the enclosing
+// element can sum its children's sizes without re-measuring the buffer.
+#ifndef QMR_SNMP_BER_WRITER_H
+#define QMR_SNMP_BER_WRITER_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "snmp/ber_tags.h"
+
+class BerWriter {
+ public:
+  // Writes into [begin, end); the first byte written lands at end - 1.
+  BerWriter(uint8_t *begin, uint8_t *end) : m_begin(begin), m_end(end), m_pos(end) {}
+  BerWriter(const BerWriter &) = delete;
+  BerWriter &operator=(const BerWriter &) = delete;
+
+  bool overflow() const { return m_overflow; }
+  uint8_t *position() const { return m_pos; }
+  size_t written() const { return static_cast<size_t>(m_end - m_pos); }
+  size_t room() const { return static_cast<size_t>(m_pos - m_begin); }
+
+  void write_byte(uint8_t b) {
+    if (m_pos == m_begin) {
+      m_overflow = true;
+      return;
+    }
+    *--m_pos = b;
+  }
+
+  // Copies n bytes so that they read in their given order.
+  void write_bytes(const uint8_t *p, size_t n) {
+    if (n > room()) {
+      m_overflow = true;
+      return;
+    }
+    m_pos -= n;
+    if (n != 0) memcpy(m_pos, p, n);
+  }
+
+  // Definite-form length: one octet below 128, else the minimum number of
+  // big-endian octets after 0x80 + count. Returns the octets written.
+  size_t write_length(size_t len) {
+    if (len < 0x80) {
+      write_byte(static_cast<uint8_t>(len));
+      return 1;
+    }
+    size_t count = 0;
+    uint8_t tmp[sizeof(size_t) + 1];
+    uint8_t *p = tmp + sizeof(tmp);
+    while (len != 0) {
+      *--p = static_cast<uint8_t>(len);
+      len >>= 8;
+      ++count;
+    }
+    *--p = static_cast<uint8_t>(0x80 + count);
+    write_bytes(p, count + 1);
+    return count + 1;
+  }
+
+  // One base-128 sub-identifier; 1 to 5 octets.
+  size_t write_sub_identifier(uint32_t v) {
+    uint8_t tmp[5];
+    uint8_t *p = tmp + sizeof(tmp);
+    *--p = static_cast<uint8_t>(v & 0x7F);
+    v >>= 7;
+    while (v != 0) {
+      *--p = static_cast<uint8_t>(0x80 | (v & 0x7F));
+      v >>= 7;
+    }
+    size_t n = static_cast<size_t>(tmp + sizeof(tmp) - p);
+    write_bytes(p, n);
+    return n;
+  }
+
+  // Content octet counts of the shortest forms.
+  static size_t int32_length(int32_t v) {
+    if (v >= -128 && v <= 127) return 1;
+    if (v >= -32768 && v <= 32767) return 2;
+    if (v >= -8388608 && v <= 8388607) return 3;
+    return 4;
+  }
+  // Unsigned: the top bit of the first octet must be clear, hence 5 octets above 2^31 - 1.
+  static size_t uint32_length(uint32_t v) {
+    if (v <= 0x7Fu) return 1;
+    if (v <= 0x7FFFu) return 2;
+    if (v <= 0x7FFFFFu) return 3;
+    if (v <= 0x7FFFFFFFu) return 4;
+    return 5;
+  }
+
+  // Writes the n low octets of v, least significant first (so they read big-endian).
+  void write_number(uint32_t v, size_t n) {
+    if (n > room()) {
+      m_overflow = true;
+      return;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      *--m_pos = static_cast<uint8_t>(v);
+      v >>= 8;  // past 4 octets this yields the leading 0x00
+    }
+  }
+
+  // Tag and length for `content` octets already written; returns the element size.
+  size_t put_header(uint8_t tag, size_t content) {
+    size_t n = write_length(content);
+    write_byte(tag);
+    return content + n + 1;
+  }
+
+  size_t put_int32(uint8_t tag, int32_t v) {
+    size_t n = int32_length(v);
+    write_number(static_cast<uint32_t>(v), n);
+    return put_header(tag, n);
+  }
+
+  size_t put_uint32(uint8_t tag, uint32_t v) {
+    size_t n = uint32_length(v);
+    write_number(v, n);
+    return put_header(tag, n);
+  }
+
+  // high * 2^32 + low, shortest unsigned form: 1 to 9 octets.
+  size_t put_counter64(uint8_t tag, uint32_t high, uint32_t low) {
+    size_t n;
+    if (high == 0) {
+      n = uint32_length(low);
+      write_number(low, n);
+    } else {
+      size_t nh = uint32_length(high);
+      write_number(low, 4);
+      write_number(high, nh);
+      n = 4 + nh;
+    }
+    return put_header(tag, n);
+  }
+
+  size_t put_octets(uint8_t tag, const uint8_t *p, size_t n) {
+    write_bytes(p, n);
+    return put_header(tag, n);
+  }
+
+  // NULL and the exception values: tag and length 0.
+  size_t put_empty(uint8_t tag) {
+    write_byte(0);
+    write_byte(tag);
+    return 2;
+  }
+
+  // Sub-identifiers sub[0..n-1]: the first two joined as X * 40 + Y. One
+  // sub-identifier cannot be encoded (QMR_E_INVALID_ARG via the caller); this
+  // returns false then and writes nothing. *size gets the element size.
+  bool put_oid(const uint32_t *sub, size_t n, size_t *size) {
+    if (n == 1) return false;
+    size_t content = 0;
+    if (n >= 2) {
+      for (size_t i = n - 1; i >= 2; --i) content += write_sub_identifier(sub[i]);
+      content += write_sub_identifier(sub[0] * 40 + sub[1]);
+    }
+    *size = put_header(kBerTagOid, content);
+    return true;
+  }
+
+ private:
+  uint8_t *m_begin;
+  uint8_t *m_end;
+  uint8_t *m_pos;
+  bool m_overflow = false;
+};
+
+#endif  // QMR_SNMP_BER_WRITER_H
