@@ -1,0 +1,84 @@
+// Discovery front of the library handle: the sysObjectID prefix filters, the
+// list of found devices and the walk over it.
+#ifndef QMR_API_DEVICE_FINDER_H
+#define QMR_API_DEVICE_FINDER_H
+
+#include <cstdint>
+#include <memory>
+
+#include "net/network_address.h"
+#include "printer/supported_models.h"
+#include "qmr.h"
+
+using EProtocol = ITqcNetworkAddress::EProtocol;
+
+class IQMRPluginUSM;
+
+constexpr int32_t kQMRMaxFilters = 50;
+
+struct SQMRFoundDevice {
+  char sysObjectId[64];
+  char modelName[64];
+  char address[64];
+  std::unique_ptr<SQMRFoundDevice> next;
+};
+
+// Newest answer first, so the walk returns the last answer first.
+struct SQMRFoundList {
+  SQMRFoundList() = default;
+  SQMRFoundList(const SQMRFoundList &) = delete;
+  SQMRFoundList &operator=(const SQMRFoundList &) = delete;
+  ~SQMRFoundList();  // unlinks iteratively: long lists must not recurse
+
+  int32_t count = 0;
+  int32_t cursor = 0;  // 0-based position of the next device to return
+  std::unique_ptr<SQMRFoundDevice> first;
+};
+
+class CQMRDeviceFinder {
+ public:
+  // Null and -3 through rc when memory runs out.
+  static CQMRDeviceFinder *create(int32_t *rc);
+  virtual ~CQMRDeviceFinder();
+  CQMRDeviceFinder(const CQMRDeviceFinder &) = delete;
+  CQMRDeviceFinder &operator=(const CQMRDeviceFinder &) = delete;
+
+  void release();
+
+  // One discovery. dest may be null (broadcast or multicast address of the
+  // protocol). Drops the previous results, then records the answers of
+  // supported models that pass the filters. -5 for a protocol discovery does
+  // not serve, else 0 or the code of the failed step; *found is the count.
+  int32_t find(const char *dest, EProtocol protocol, int32_t selector,
+               const QMRSecurityBlock *block, IQMRPluginUSM *usm, const char *communityFind,
+               uint32_t timeoutMs, uint32_t retries, uint32_t maxMessageSize, int32_t *found);
+
+  // Keeps the text in the first free filter; a 51st filter is dropped. 0,
+  // or -2 for a null text or one that does not fit an entry.
+  int32_t add_filter(const char *filter);
+  void clear_filters();
+  void reset_position();
+  // Copies the device at the cursor (64-byte outputs) and advances; false
+  // when there is none left.
+  bool get_next(char *address, char *model, char *zeroByte, char *sysObjectId);
+
+  // Records one answer when its sysObjectID names a supported model and
+  // passes the filters; false when it is dropped. Needs a list (see find).
+  bool add_answer(const char *sysObjectId, const char *address);
+  // Replaces the found list by an empty one, as a discovery does before it
+  // collects answers. False when memory runs out.
+  bool start_list();
+
+ private:
+  CQMRDeviceFinder();
+  int32_t run_discovery(const char *dest, EProtocol protocol, uint32_t timeoutMs,
+                        uint32_t retries, uint32_t maxMessageSize, int32_t *found);
+
+  std::unique_ptr<SQMRFoundList> m_pFound;
+  char m_filters[kQMRMaxFilters][64];
+  const SQMRModelEntry *m_pModels;
+  char m_community[256];
+  IQMRPluginUSM *m_pUsm;  // the handle's, lent for the length of one discovery
+};
+
+#endif  // QMR_API_DEVICE_FINDER_H

@@ -1,0 +1,77 @@
+#include "api/library_handle.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr char kCmdCommunityGetOption[] = "CmdSetCommunityGetOption";
+constexpr char kCmdCommunityFind[] = "CmdSetCommunityFind";
+constexpr char kCmdCommunityWrite[] = "CmdSetCommunityWrite";
+
+// The interface passes no message size; 0 selects the façade's default.
+constexpr uint32_t kDefaultMessageSize = 0;
+
+}  // namespace
+
+CQMRLibraryHandle::CQMRLibraryHandle()
+    : m_communityFind{}, m_communityGetOption{}, m_communityWrite{} {}
+
+CQMRLibraryHandle::~CQMRLibraryHandle() {
+  m_option.reset();
+  m_finder.reset();
+  m_status.reset();
+  m_usm.reset();
+}
+
+CQMRLibraryHandle *CQMRLibraryHandle::create(int32_t *rc) {
+  std::unique_ptr<CQMRLibraryHandle> handle(new (std::nothrow) CQMRLibraryHandle());
+  int32_t code = QMR_E_NO_MEMORY;
+  if (handle) handle->m_finder.reset(CQMRDeviceFinder::create(&code));
+  if (handle && handle->m_finder) handle->m_usm.reset(CQMRPluginUSM::create(&code));
+  if (!handle || !handle->m_finder || !handle->m_usm) {
+    if (rc != nullptr) *rc = QMR_E_NO_MEMORY;
+    return nullptr;
+  }
+  if (rc != nullptr) *rc = QMR_OK;
+  return handle.release();
+}
+
+int32_t CQMRLibraryHandle::command_string(const char *command, const char *value) {
+  if (command == nullptr || value == nullptr) return QMR_E_INVALID_ARG;
+  char *target = nullptr;
+  // strcmp compares the terminating zero too: only whole names match.
+  if (std::strcmp(command, kCmdCommunityGetOption) == 0) target = m_communityGetOption;
+  else if (std::strcmp(command, kCmdCommunityFind) == 0) target = m_communityFind;
+  else if (std::strcmp(command, kCmdCommunityWrite) == 0) target = m_communityWrite;
+  else return QMR_E_NOT_SUPPORTED;
+  const size_t len = std::strlen(value);
+  if (len >= sizeof m_communityFind) return QMR_E_INVALID_ARG;
+  std::memcpy(target, value, len + 1);
+  return QMR_OK;
+}
+
+int32_t CQMRLibraryHandle::open_device(const char *address, EProtocol protocol, int32_t selector,
+                                       const QMRSecurityBlock *block, uint32_t timeoutMs,
+                                       uint32_t retries, uint32_t maxMessageSize) {
+  m_option.reset(new (std::nothrow) CQMRQuinceDZRPVRTOption());
+  if (!m_option) return QMR_E_NO_MEMORY;
+  m_usm->load(selector, block);
+  if (m_communityGetOption[0] != '\0') m_option->SetCommunityStr(m_communityGetOption);
+  int32_t rc =
+      m_option->Init(protocol, address, m_usm.get(), timeoutMs, retries, maxMessageSize);
+  if (rc != QMR_OK) return rc;  // the refused option object stays attached
+
+  m_status.reset(CQMRDeviceStatus::create(&rc));
+  if (!m_status) return rc;
+  if (m_communityGetOption[0] != '\0') m_status->set_read_community(m_communityGetOption);
+  if (m_communityWrite[0] != '\0') m_status->set_write_community(m_communityWrite);
+  return m_status->init(protocol, address, m_usm.get(), timeoutMs, retries, maxMessageSize);
+}
+
+int32_t CQMRLibraryHandle::find_devices(const char *dest, EProtocol protocol, int32_t selector,
+                                        const QMRSecurityBlock *block, uint32_t timeoutMs,
+                                        uint32_t retries, int32_t *found) {
+  return m_finder->find(dest, protocol, selector, block, m_usm.get(), m_communityFind, timeoutMs,
+                        retries, kDefaultMessageSize, found);
+}

@@ -1,0 +1,168 @@
+#include "printer/device_status.h"
+
+#include <cstring>
+#include <new>
+
+#include "api/plugin_usm.h"
+
+namespace {
+
+constexpr uint16_t kSnmpPort = 161;
+constexpr uint16_t kSnmpIpxSocket = 36879;  // 0x900F, RFC 1420
+constexpr char kDefaultWriteCommunity[] = "private";
+constexpr uint32_t kHighestJobSelector = 2;
+constexpr uint32_t kHighestCharSetSelector = 1;
+
+// Device reads go through the session layer's get/set façade; until that
+// layer is part of the library every read answers this.
+constexpr int32_t kNoDeviceReads = QMR_E_NOT_SUPPORTED;
+
+template <size_t N>
+void copy_text(char (&target)[N], const char *source) {
+  std::memset(target, 0, N);
+  std::strncpy(target, source, N - 1);
+}
+
+template <typename T>
+int32_t copy_out(const std::vector<T> &list, uint32_t index, T *out) {
+  if (out == nullptr) return QMR_E_INVALID_ARG;
+  if (index >= list.size()) return QMR_E_INDEX;
+  std::memcpy(out, &list[index], sizeof(T));
+  return QMR_OK;
+}
+
+template <typename T>
+int32_t emptied(std::vector<T> &list, int32_t *count) {
+  list.clear();
+  if (count == nullptr) return QMR_E_INVALID_ARG;
+  return kNoDeviceReads;
+}
+
+}  // namespace
+
+CQMRDeviceStatus::CQMRDeviceStatus()
+    : m_protocol(ITqcNetworkAddress::None),
+      m_address{},
+      m_port(0),
+      m_timeoutMs(0),
+      m_retries(0),
+      m_maxMessageSize(0),
+      m_readCommunity{},
+      m_readCommunitySet(0),
+      m_writeCommunity{},
+      m_printerInfo{},
+      m_standardCharSet(0),
+      m_privateCharSet(0),
+      m_securitySelector(-1),
+      m_pUserName(nullptr),
+      m_choice1(0),
+      m_choice2(0),
+      m_choice3(0),
+      m_pPassPhrase1(nullptr),
+      m_pPassPhrase2(nullptr),
+      m_pText3(nullptr) {
+  copy_text(m_writeCommunity, kDefaultWriteCommunity);
+}
+
+CQMRDeviceStatus::~CQMRDeviceStatus() = default;
+
+CQMRDeviceStatus *CQMRDeviceStatus::create(int32_t *rc) {
+  CQMRDeviceStatus *status = new (std::nothrow) CQMRDeviceStatus();
+  if (rc != nullptr) *rc = status != nullptr ? QMR_OK : QMR_E_NO_MEMORY;
+  return status;
+}
+
+void CQMRDeviceStatus::release() { delete this; }
+
+void CQMRDeviceStatus::set_read_community(const char *community) {
+  if (community == nullptr) return;
+  copy_text(m_readCommunity, community);
+  m_readCommunitySet = 1;
+}
+
+void CQMRDeviceStatus::set_write_community(const char *community) {
+  if (community == nullptr) return;
+  copy_text(m_writeCommunity, community);
+}
+
+int32_t CQMRDeviceStatus::init(EProtocol protocol, const char *address, IQMRPluginUSM *usm,
+                               uint32_t timeoutMs, uint32_t retries, uint32_t maxMessageSize) {
+  if (address == nullptr || usm == nullptr) return QMR_E_INVALID_ARG;
+  if (std::strlen(address) >= sizeof m_address) return QMR_E_INVALID_ARG;
+  uint16_t port;
+  switch (protocol) {
+    case ITqcNetworkAddress::IPv4:
+    case ITqcNetworkAddress::IPv6: port = kSnmpPort; break;
+    case ITqcNetworkAddress::IPX: port = kSnmpIpxSocket; break;
+    default: return QMR_E_INVALID_ARG;
+  }
+  copy_text(m_address, address);
+  m_protocol = protocol;
+  m_port = port;
+  m_timeoutMs = timeoutMs;
+  m_retries = retries;
+  m_maxMessageSize = maxMessageSize;
+  m_securitySelector = usm->get_selector();
+  m_pUserName = usm->get_user_name();
+  m_choice1 = usm->get_choice1();
+  m_choice2 = usm->get_choice2();
+  m_choice3 = usm->get_choice3();
+  m_pPassPhrase1 = usm->get_pass_phrase1();
+  m_pPassPhrase2 = usm->get_pass_phrase2();
+  m_pText3 = usm->get_text3();
+  return QMR_OK;
+}
+
+int32_t CQMRDeviceStatus::refresh_storage(int32_t *count) { return emptied(m_storage, count); }
+int32_t CQMRDeviceStatus::refresh_devices(int32_t *count) { return emptied(m_devices, count); }
+int32_t CQMRDeviceStatus::refresh_input_trays(int32_t *count) {
+  return emptied(m_inputTrays, count);
+}
+int32_t CQMRDeviceStatus::refresh_output_trays(int32_t *count) {
+  return emptied(m_outputTrays, count);
+}
+int32_t CQMRDeviceStatus::refresh_toners(int32_t *count) { return emptied(m_toners, count); }
+int32_t CQMRDeviceStatus::refresh_alerts(int32_t *count) { return emptied(m_alerts, count); }
+
+int32_t CQMRDeviceStatus::refresh_jobs(uint32_t selector, int32_t *count) {
+  if (selector > kHighestJobSelector) return QMR_E_INVALID_ARG;
+  return emptied(m_jobs, count);
+}
+
+int32_t CQMRDeviceStatus::refresh_printer(QMRPrinterInfo *out) {
+  if (out == nullptr) return QMR_E_INVALID_ARG;
+  std::memset(&m_printerInfo, 0, sizeof m_printerInfo);
+  return kNoDeviceReads;
+}
+
+int32_t CQMRDeviceStatus::read_char_set(uint32_t selector, int32_t *value) {
+  if (selector > kHighestCharSetSelector || value == nullptr) return QMR_E_INVALID_ARG;
+  return kNoDeviceReads;
+}
+
+int32_t CQMRDeviceStatus::cancel_job(const char *jobId) {
+  if (jobId == nullptr) return QMR_E_INVALID_ARG;
+  return kNoDeviceReads;
+}
+
+int32_t CQMRDeviceStatus::get_storage(uint32_t i, QMRStorageInfo *out) const {
+  return copy_out(m_storage, i, out);
+}
+int32_t CQMRDeviceStatus::get_device(uint32_t i, QMRDeviceInfo *out) const {
+  return copy_out(m_devices, i, out);
+}
+int32_t CQMRDeviceStatus::get_input_tray(uint32_t i, QMRInputTrayInfo *out) const {
+  return copy_out(m_inputTrays, i, out);
+}
+int32_t CQMRDeviceStatus::get_output_tray(uint32_t i, QMROutputTrayInfo *out) const {
+  return copy_out(m_outputTrays, i, out);
+}
+int32_t CQMRDeviceStatus::get_toner(uint32_t i, QMRTonerInfo *out) const {
+  return copy_out(m_toners, i, out);
+}
+int32_t CQMRDeviceStatus::get_alert(uint32_t i, QMRAlertInfo *out) const {
+  return copy_out(m_alerts, i, out);
+}
+int32_t CQMRDeviceStatus::get_job(uint32_t i, QMRJobInfo *out) const {
+  return copy_out(m_jobs, i, out);
+}
