@@ -1,0 +1,316 @@
+#include "session/request_session.h"
+
+#include <chrono>
+#include <cstring>
+#include <new>
+
+#include "log/log.h"
+#include "net/datagram_socket.h"
+#include "net/network_address.h"
+#include "qmr.h"
+#include "session/releaser.h"
+#include "session/request_id.h"
+#include "snmp/object_list.h"
+#include "snmp/pdu.h"
+#include "snmp/raw_packet.h"
+#include "snmp/snmp_packet.h"
+#include "snmp/snmp_target.h"
+#include "snmp/translator.h"
+#include "snmp/var_bind.h"
+#include "snmp/var_bind_list.h"
+
+namespace {
+
+constexpr int32_t kErrorTooBig = 1;
+
+// Millisecond tick; differences are taken in unsigned 32 bits, so a wrap is harmless.
+uint32_t tick_ms() {
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
+
+uint32_t var_bind_count(const ITqsPdu *pdu) {
+  const ITqsVarBindList *list = pdu->get_var_bind_list();
+  return list != nullptr ? list->count() : 0;
+}
+
+uint32_t ceil_div(uint64_t n, uint64_t d) { return static_cast<uint32_t>((n + d - 1) / d); }
+
+// Same text, protocol and port: the cheap test that spares a copy into the
+// target when the responder is the address the request went to.
+bool same_endpoint(const ITqcNetworkAddress *a, const ITqcNetworkAddress *b) {
+  return a != nullptr && b != nullptr && a->get_protocol() == b->get_protocol() &&
+         a->get_port() == b->get_port() && std::strcmp(a->get_address(), b->get_address()) == 0;
+}
+
+}  // namespace
+
+RequestSession *tqc_create_request_session(int32_t *result) {
+  RequestSession *session = new (std::nothrow) RequestSession();
+  if (result != nullptr) *result = session ? QMR_OK : QMR_E_NO_MEMORY;
+  return session;
+}
+
+RequestSession::~RequestSession() { close_socket(); }
+
+void RequestSession::release() { delete this; }
+
+int32_t RequestSession::reserved() { return QMR_E_NOT_SUPPORTED; }
+
+void RequestSession::close_socket() {
+  if (m_pSocket != nullptr) {
+    m_pSocket->release();
+    m_pSocket = nullptr;
+  }
+}
+
+int32_t RequestSession::open_socket(const ITqsSnmpTarget *target) {
+  close_socket();
+  const ITqcNetworkAddress *address = target->get_address();
+  return create_datagram_socket(address->get_protocol(), target->get_port(), &m_pSocket);
+}
+
+int32_t RequestSession::encode_request(ITqsPdu *pdu, ITqsSnmpTarget *target, CTqsRawPacket *raw, uint32_t *fitted) {
+  pdu->set_request_id(static_cast<int32_t>(tqs_next_request_id()));
+  return tqs_translator()->encode(pdu, target, raw, fitted);
+}
+
+int32_t RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
+  static const char kName[] = "RequestSession::send_sync";
+  snmp_log().write(kLogTrace, "[%s] enter.", kName);
+  int32_t rc = QMR_E_INVALID_ARG;
+  if (pdu != nullptr && target != nullptr && target->get_address() != nullptr) {
+    rc = open_socket(target);
+    if (rc == QMR_OK) {
+      uint32_t fragments = 0;
+      rc = _send_and_receive(pdu, target, &fragments);
+      if (fragments != 0) rc = fragment_process(pdu, target, fragments);
+    }
+  }
+  snmp_log().write(kLogTrace, "[%s] exit.", kName);
+  return rc;
+}
+
+int32_t RequestSession::send_sync(ITqsSnmpPacket *packet) {
+  if (packet == nullptr) return QMR_E_INVALID_ARG;
+  ITqsPdu *pdu = packet->take_pdu();
+  ITqsSnmpTarget *target = packet->take_target();
+  const int32_t rc = send_sync(pdu, target);
+  if (pdu != nullptr) packet->set_pdu(pdu);
+  if (target != nullptr) packet->set_target(target);
+  return rc;
+}
+
+int32_t RequestSession::send_broad_cast_sync(ITqsSnmpPacket *packet, ITqsSnmpPacketList **list) {
+  if (packet == nullptr) return QMR_E_INVALID_ARG;
+  ITqsPdu *pdu = packet->take_pdu();
+  ITqsSnmpTarget *target = packet->take_target();
+  const int32_t rc = send_broad_cast_sync(pdu, target, list);
+  if (pdu != nullptr) packet->set_pdu(pdu);
+  if (target != nullptr) packet->set_target(target);
+  return rc;
+}
+
+int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, uint32_t *fragments) {
+  *fragments = 0;
+  if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
+
+  // One encoding per request: every try sends the same bytes and id.
+  CTqsRawPacket request;
+  uint32_t fitted = 0;
+  int32_t rc = encode_request(pdu, target, &request, &fitted);
+  if (rc == QMR_E_MESSAGE_SIZE) {
+    const uint32_t count = var_bind_count(pdu);
+    // Nothing fitted: not even the last varbind fits alone, so no split can help.
+    if (fitted == 0) return QMR_E_CANNOT_SPLIT;
+    *fragments = count == fitted ? 2 : ceil_div(count, fitted);
+    return QMR_E_MESSAGE_SIZE;
+  }
+  if (rc != QMR_OK) return rc;
+  const uint32_t length = static_cast<uint32_t>(request.message_length());
+  const int64_t max_size = target->get_max_message_size();
+  if (max_size > 0 && length > static_cast<uint64_t>(max_size)) {
+    *fragments = ceil_div(length, static_cast<uint64_t>(max_size));
+    return QMR_E_MESSAGE_SIZE;
+  }
+
+  const int32_t timeout = target->get_timeout();
+  const uint32_t retries = static_cast<uint32_t>(target->get_retries());
+  const ITqcNetworkAddress *destination = target->get_address();
+  const int32_t version = target->get_version();
+  snmp_log().write(kLogInfo, "_send_and_receive(): timeout= %d, retries=%d", timeout, static_cast<int32_t>(retries));
+
+  // Nothing sent or nothing waited for is never a success.
+  rc = QMR_E_TIMEOUT;
+  TqcOwned<ITqcNetworkAddress> responder;
+  uint8_t buffer[kReceiveBufferSize];
+  bool done = false;
+  for (uint32_t attempt = 0; attempt < retries + 1u && !done; ++attempt) {
+    snmp_log().write(kLogDebug, "_send_and_receive(): try %d, destination=%s", static_cast<int32_t>(attempt),
+                     destination->get_address());
+    rc = m_pSocket->send(request.start(), length, destination);
+    if (rc != QMR_OK) return rc;
+    rc = QMR_E_TIMEOUT;
+    int32_t remaining = timeout;
+    uint32_t start = tick_ms();
+    while (remaining > 0) {
+      int32_t received = 0;
+      ITqcNetworkAddress *source = nullptr;
+      const int32_t got = m_pSocket->receive(buffer, sizeof(buffer), remaining, &received, &source);
+      TqcOwned<ITqcNetworkAddress> sender(source);
+      if (got == QMR_E_TIMEOUT) {
+        snmp_log().write(kLogError, "_send_and_receive(): receive timeout.");
+        rc = QMR_E_TIMEOUT;
+        break;
+      }
+      if (got != QMR_OK) {
+        snmp_log().write(kLogError, "_send_and_receive(): error=%d.", got);
+        return got;
+      }
+      snmp_log().write(kLogDebug, "_send_and_receive(): receive from %s", sender ? sender->get_address() : "");
+      CTqsRawPacket raw;
+      raw.attach(buffer, static_cast<size_t>(received), false);
+      rc = check_received_raw_packet(pdu, target, &raw);
+      if (rc == QMR_E_TOO_BIG) {
+        snmp_log().write(kLogDebug, "_send_and_receive(): receive packet is too big.");
+        done = true;
+        break;
+      }
+      if (rc == QMR_OK) {
+        rc = tqs_translator()->decode(&raw, pdu, target, target->kind());
+        // An answer in another SNMP version than the request's is no answer to it.
+        if (rc == QMR_OK && target->get_version() != version) {
+          target->set_version(version);
+          rc = QMR_E_DECODE;
+        }
+        if (rc != QMR_E_DECODE) {
+          if (rc == QMR_OK) responder = std::move(sender);
+          done = true;
+          break;
+        }
+      } else if (rc != QMR_E_WRONG_REQUEST_ID && rc != QMR_E_DECODE) {
+        return rc;
+      }
+      // Dropped: the rest of this try's time-out still applies.
+      const uint32_t now = tick_ms();
+      remaining -= static_cast<int32_t>(now - start);
+      start = now;
+    }
+  }
+  if (rc == QMR_OK && responder && !same_endpoint(responder.get(), destination)) {
+    const int32_t set = target->set_address(responder.get());
+    if (set != QMR_OK) return set;
+  }
+  if (rc == QMR_E_TOO_BIG) *fragments = 2;
+  return rc;
+}
+
+int32_t RequestSession::check_received_raw_packet(ITqsPdu *pdu, ITqsSnmpTarget *target, CTqsRawPacket *raw) {
+  int32_t error_status = 0;
+  int32_t request_id = 0;
+  const int32_t rc = tqs_translator()->peek(raw, &error_status, &request_id, target->kind());
+  if (rc != QMR_OK) return rc;
+  if (request_id == pdu->get_request_id()) return error_status == kErrorTooBig ? QMR_E_TOO_BIG : QMR_OK;
+  snmp_log().write(kLogDebug,
+                   "[RequestSession::check_received_raw_packet] request id not match. sended packet[%ud]:received "
+                   "packet[%ud].",
+                   static_cast<uint32_t>(pdu->get_request_id()), static_cast<uint32_t>(request_id));
+  return QMR_E_WRONG_REQUEST_ID;
+}
+
+ITqsPduList *RequestSession::fragment_pdu(ITqsPdu *pdu, uint32_t count, int32_t *result) {
+  TqcOwned<ITqsVarBindList> all(pdu->take_var_bind_list());
+  const uint32_t total = all ? all->count() : 0;
+  const uint32_t base = count != 0 ? total / count : 0;
+  const uint32_t extra = count != 0 ? total % count : 0;
+  if (base == 0) {
+    snmp_log().write(kLogError, "[RequestSession::fragment_pdu] can't fragment the packet[%d] any more.",
+                     pdu->get_request_id());
+    // The caller keeps its request.
+    pdu->set_var_bind_list(all.release());
+    *result = QMR_E_CANNOT_SPLIT;
+    return nullptr;
+  }
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsPduList> fragments(tqs_create_pdu_list(&rc));
+  if (!fragments) {
+    pdu->set_var_bind_list(all.release());
+    *result = rc;
+    return nullptr;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    TqcOwned<ITqsPdu> fragment(tqs_create_pdu(&rc));
+    if (!fragment || (rc = fragment->copy_header(pdu)) != QMR_OK) {
+      *result = rc;
+      return nullptr;
+    }
+    TqcOwned<ITqsVarBindList> part(all->take_front(base + (i < extra ? 1 : 0), &rc));
+    if (!part || (rc = fragment->set_var_bind_list(part.get())) != QMR_OK) {
+      *result = rc;
+      return nullptr;
+    }
+    part.release();
+    if ((rc = fragments->insert_back(fragment.get())) != QMR_OK) {
+      *result = rc;
+      return nullptr;
+    }
+    fragment.release();
+  }
+  const uint32_t left = all->count();
+  pdu->set_var_bind_list(all.release());
+  if (left != 0) {
+    snmp_log().write(kLogError, "[RequestSession::fragment_pdu] vb size of a fragmented packet is zero.");
+    *result = QMR_E_FAILED;
+    return nullptr;
+  }
+  *result = QMR_OK;
+  return fragments.release();
+}
+
+int32_t RequestSession::fragment_process(ITqsPdu *pdu, ITqsSnmpTarget *target, uint32_t count) {
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsPduList> fragments(fragment_pdu(pdu, count, &rc));
+  if (!fragments) return rc;
+  snmp_log().write(kLogInfo, "[RequestSession::fragment_process] packet[%d] is fragmented to %d.",
+                   pdu->get_request_id(), static_cast<int32_t>(fragments->count()));
+
+  TqcOwned<ITqsListIterator> it(fragments->new_iterator(&rc));
+  if (!it) return rc;
+  for (ITqsPdu *fragment; (fragment = fragments->element_at(it.get())) != nullptr; fragments->step(it.get())) {
+    uint32_t split = 0;
+    rc = _send_and_receive(fragment, target, &split);
+    // Recursion ends at the latest when a fragment would hold no varbind.
+    if (split != 0) rc = fragment_process(fragment, target, split);
+    if (rc != QMR_OK) return rc;
+  }
+
+  // Merge: the first error reported wins, its index counted over the whole request.
+  int32_t error_status = 0;
+  int64_t error_index = 0;
+  int64_t offset = 0;
+  bool first = true;
+  fragments->reset_iterator(it.get());
+  for (ITqsPdu *fragment; (fragment = fragments->element_at(it.get())) != nullptr; fragments->step(it.get())) {
+    if (first) {
+      pdu->set_type(fragment->get_type());
+      first = false;
+    }
+    if (error_status == 0 && fragment->get_error_status() != 0) {
+      error_status = fragment->get_error_status();
+      error_index = offset + fragment->get_error_index();
+    }
+    const uint32_t n = var_bind_count(fragment);
+    for (uint32_t i = 0; i < n; ++i) {
+      ITqsVarBind *var_bind = fragment->take_first_var_bind();
+      if ((rc = pdu->append_var_bind(var_bind)) != QMR_OK) {
+        var_bind->release();
+        return rc;
+      }
+    }
+    offset += n;
+  }
+  pdu->set_error_status(error_status);
+  pdu->set_error_index(error_index);
+  return QMR_OK;
+}
