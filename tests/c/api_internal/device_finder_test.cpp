@@ -1,0 +1,123 @@
+// The finder's found list, filters and walk, fed with answers directly as
+// the discovery step feeds them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "api/device_finder.h"
+#include "api/plugin_usm.h"
+
+namespace {
+
+constexpr char kModel7300[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.5";
+constexpr char kModel7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
+
+struct Walked {
+  std::string address, model, oid;
+  char zero;
+};
+
+class FinderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int32_t rc = -1;
+    finder_.reset(CQMRDeviceFinder::create(&rc));
+    ASSERT_EQ(QMR_OK, rc);
+    ASSERT_NE(nullptr, finder_);
+  }
+  bool next(Walked *w) {
+    char a[64], m[64], o[64];
+    std::memset(a, 'x', sizeof a);
+    w->zero = 'z';
+    if (!finder_->get_next(a, m, &w->zero, o)) return false;
+    w->address = a;
+    w->model = m;
+    w->oid = o;
+    return true;
+  }
+  struct Release {
+    void operator()(CQMRDeviceFinder *f) const { f->release(); }
+  };
+  std::unique_ptr<CQMRDeviceFinder, Release> finder_;
+};
+
+TEST_F(FinderTest, WalkReturnsLastAnswerFirstAndResets) {
+  ASSERT_TRUE(finder_->start_list());
+  EXPECT_TRUE(finder_->add_answer(kModel7300, "10.77.0.11"));   // A
+  EXPECT_TRUE(finder_->add_answer(kModel7300P, "10.77.0.12"));  // B
+  Walked w;
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.77.0.12", w.address);
+  EXPECT_EQ("Vellumcraft 7300P", w.model);
+  EXPECT_EQ(kModel7300P, w.oid);
+  EXPECT_EQ('\0', w.zero);
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.77.0.11", w.address);
+  EXPECT_EQ("Vellumcraft 7300", w.model);
+  EXPECT_FALSE(next(&w));
+  EXPECT_FALSE(next(&w));
+  finder_->reset_position();
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.77.0.12", w.address);
+}
+
+TEST_F(FinderTest, OnlySupportedModelsAreRecorded) {
+  ASSERT_TRUE(finder_->start_list());
+  EXPECT_TRUE(finder_->add_answer((std::string(kModel7300P) + ".1").c_str(), "10.77.0.1"));
+  EXPECT_FALSE(finder_->add_answer((std::string(kModel7300P) + "1").c_str(), "10.77.0.2"));
+  EXPECT_FALSE(finder_->add_answer("1.3.6.1.4.1.47305.1.40.297.93.1.36.18", "10.77.0.3"));
+  EXPECT_FALSE(finder_->add_answer("1.3.6.1.4.1.8072.3.2.10", "10.77.0.4"));
+  EXPECT_FALSE(finder_->add_answer(nullptr, "10.77.0.5"));
+  // Texts that do not fit a node are dropped rather than cut.
+  EXPECT_FALSE(finder_->add_answer(kModel7300, std::string(64, '1').c_str()));
+  Walked w;
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.77.0.1", w.address);
+  EXPECT_FALSE(next(&w));
+}
+
+TEST_F(FinderTest, FiltersSelectByPlainPrefix) {
+  ASSERT_EQ(QMR_OK, finder_->add_filter(kModel7300P));
+  ASSERT_TRUE(finder_->start_list());
+  EXPECT_FALSE(finder_->add_answer(kModel7300, "10.77.0.1"));
+  EXPECT_TRUE(finder_->add_answer(kModel7300P, "10.77.0.2"));
+  // A third model is never recorded, whatever the filters.
+  ASSERT_EQ(QMR_OK, finder_->add_filter("1.3.6.1.4.1"));
+  EXPECT_FALSE(finder_->add_answer("1.3.6.1.4.1.8072.3.2.10", "10.77.0.3"));
+  EXPECT_TRUE(finder_->add_answer(kModel7300, "10.77.0.4"));
+  finder_->clear_filters();
+  EXPECT_TRUE(finder_->add_answer(kModel7300, "10.77.0.5"));
+}
+
+TEST_F(FinderTest, FullFilterTableDropsTheFiftyFirst) {
+  for (int i = 0; i < kQMRMaxFilters; ++i)
+    ASSERT_EQ(QMR_OK, finder_->add_filter(("1.3.6.1.2.1." + std::to_string(i)).c_str()));
+  EXPECT_EQ(QMR_OK, finder_->add_filter(kModel7300));  // dropped: table full
+  ASSERT_TRUE(finder_->start_list());
+  EXPECT_FALSE(finder_->add_answer(kModel7300, "10.77.0.1"));
+}
+
+TEST_F(FinderTest, FailedDiscoveryLeavesNoList) {
+  ASSERT_TRUE(finder_->start_list());
+  ASSERT_TRUE(finder_->add_answer(kModel7300, "10.77.0.1"));
+  int32_t rc = -1;
+  std::unique_ptr<CQMRPluginUSM, void (*)(CQMRPluginUSM *)> usm(
+      CQMRPluginUSM::create(&rc), [](CQMRPluginUSM *u) { u->release(); });
+  int32_t found = 77;
+  // Protocols discovery does not serve change nothing.
+  EXPECT_EQ(QMR_E_NOT_SUPPORTED, finder_->find(nullptr, static_cast<EProtocol>(3), 0, nullptr,
+                                               usm.get(), "", 100, 0, 0, &found));
+  Walked w;
+  ASSERT_TRUE(next(&w));
+  // A discovery that fails after dropping the results leaves none to walk.
+  int32_t code = finder_->find(nullptr, ITqcNetworkAddress::IPv4, 0, nullptr, usm.get(), "", 100,
+                               0, 0, &found);
+  EXPECT_NE(QMR_OK, code);
+  finder_->reset_position();
+  EXPECT_FALSE(next(&w));
+  EXPECT_FALSE(finder_->add_answer(kModel7300, "10.77.0.1"));
+}
+
+}  // namespace
