@@ -62,6 +62,8 @@ class ITqsOid : public ITqsSnmpValue {
   virtual int32_t set_sub_identifiers(const uint32_t *sub_identifiers, uint32_t count) = 0;
   // Makes room for `count` sub-identifiers so that later appends do not allocate.
   virtual int32_t reserve(uint32_t count) = 0;
+  // Appends `count` sub-identifiers.
+  virtual int32_t append_sub_identifiers(const uint32_t *sub_identifiers, uint32_t count) = 0;
 };
 
 // A new empty OID, or null with -3.

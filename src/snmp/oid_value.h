@@ -60,6 +60,7 @@ class CTqsOid final : public CTqsValueBase<ITqsOid> {
   const uint32_t *sub_identifiers() const override;
   int32_t set_sub_identifiers(const uint32_t *sub_identifiers, uint32_t count) override;
   int32_t reserve(uint32_t count) override;
+  int32_t append_sub_identifiers(const uint32_t *sub_identifiers, uint32_t count) override;
 
  protected:
   bool indexable() const override { return true; }
@@ -74,8 +75,8 @@ class CTqsOid final : public CTqsValueBase<ITqsOid> {
   std::string m_badText;
 };
 
-// Parses a dotted text into `ids`; false (ids unspecified) when the text
-// breaks the syntax rule or the memory cannot be had.
-bool tqs_parse_oid_text(const char *text, CTqsSubIdArray &ids);
+// Parses a dotted text into `ids`: 0, -2 when the text breaks the syntax
+// rule, -3 when out of memory (ids unspecified on failure).
+int32_t tqs_parse_oid_text(const char *text, CTqsSubIdArray &ids);
 
 #endif  // QMR_SNMP_OID_VALUE_H

@@ -99,6 +99,7 @@ class CTqsSnmpTargetBase : public ITqsSnmpTarget {
   int64_t m_maxMessageSize = 0;
   uint16_t m_port = 0;
   ITqcNetworkAddress *m_pAddress = nullptr;
+  const STqsAddressHooks *m_pAddressHooks = nullptr;  // those m_pAddress was made with
 };
 
 #endif  // QMR_SNMP_SNMP_TARGET_H

@@ -95,7 +95,7 @@ class CTqsUserTarget : public CTqsSnmpTargetBase, public ITqsUserSecurity {
   CTqsUserTarget() = default;
   ~CTqsUserTarget() override = default;
   void clear_security();
-  int32_t copy_security(const CTqsUserTarget &other);
+  int32_t copy_security(const ITqsUserSecurity &other);
 
   std::string m_userName;
   int32_t m_securityLevel = kTqsNoAuthNoPriv;

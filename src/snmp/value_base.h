@@ -15,6 +15,15 @@ inline void tqs_put_result(int32_t *result, int32_t code) {
   if (result) *result = code;
 }
 
+// The sub-identifiers an index is read from: -2 for a null OID or one whose
+// text is invalid.
+inline int32_t tqs_index_source(const ITqsOid *oid, const uint32_t **ids, uint32_t *count) {
+  if (!oid || !oid->is_valid()) return QMR_E_INVALID_ARG;
+  *ids = oid->sub_identifiers();
+  *count = oid->length();
+  return QMR_OK;
+}
+
 // `Interface` is ITqsSnmpValue, or ITqsOid for the OID class.
 template <class Interface>
 class CTqsValueBase : public Interface {
