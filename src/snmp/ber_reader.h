@@ -17,6 +17,13 @@
 class BerReader {
  public:
   BerReader(const uint8_t *begin, const uint8_t *end) : m_begin(begin), m_pos(begin), m_end(end) {}
+  BerReader() = default;
+  void reset(const uint8_t *begin, const uint8_t *end) {
+    m_begin = begin;
+    m_pos = begin;
+    m_end = end;
+    m_exhausted = false;
+  }
   BerReader(const BerReader &) = delete;
   BerReader &operator=(const BerReader &) = delete;
 
@@ -138,9 +145,9 @@ class BerReader {
     return QMR_E_DECODE;
   }
 
-  const uint8_t *m_begin;
-  const uint8_t *m_pos;
-  const uint8_t *m_end;
+  const uint8_t *m_begin = nullptr;
+  const uint8_t *m_pos = nullptr;
+  const uint8_t *m_end = nullptr;
   bool m_exhausted = false;
 };
 

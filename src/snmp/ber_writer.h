@@ -20,6 +20,13 @@ class BerWriter {
  public:
   // Writes into [begin, end); the first byte written lands at end - 1.
   BerWriter(uint8_t *begin, uint8_t *end) : m_begin(begin), m_end(end), m_pos(end) {}
+  BerWriter() = default;
+  void reset(uint8_t *begin, uint8_t *end) {
+    m_begin = begin;
+    m_end = end;
+    m_pos = end;
+    m_overflow = false;
+  }
   BerWriter(const BerWriter &) = delete;
   BerWriter &operator=(const BerWriter &) = delete;
 
@@ -170,9 +177,9 @@ class BerWriter {
   }
 
  private:
-  uint8_t *m_begin;
-  uint8_t *m_end;
-  uint8_t *m_pos;
+  uint8_t *m_begin = nullptr;
+  uint8_t *m_end = nullptr;
+  uint8_t *m_pos = nullptr;
   bool m_overflow = false;
 };
 

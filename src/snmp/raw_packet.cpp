@@ -15,6 +15,11 @@ void CTqsRawPacket::free_area() {
 }
 
 int32_t CTqsRawPacket::allocate(size_t n) {
+  // The encoder asks for the same size on every request: keep the area.
+  if (m_owned && m_data != nullptr && m_size == n) {
+    m_start = 0;
+    return QMR_OK;
+  }
   free_area();
   // One byte at least, so that data() is never null for an allocated area.
   m_data = new (std::nothrow) uint8_t[n == 0 ? 1 : n];

@@ -1,0 +1,163 @@
+// The codec front and the "TransStream" codec behind it.
+#include "snmp/translator.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "qmr.h"
+#include "snmp/pdu.h"
+#include "snmp/raw_packet.h"
+#include "snmp/snmp_packet.h"
+#include "snmp/snmp_target.h"
+#include "snmp/trans_stream.h"
+
+namespace {
+
+class TransStreamCodec final : public ITqsCodec {
+ public:
+  const char *name() const override { return kTqsTransStreamName; }
+
+  ITqsMessageEncoder *create_encoder(int32_t *result) override {
+    ITqsMessageEncoder *e = new (std::nothrow) TransStreamEncoder();
+    if (result) *result = e ? QMR_OK : QMR_E_NO_MEMORY;
+    return e;
+  }
+
+  ITqsMessageDecoder *create_decoder(int32_t *result) override {
+    ITqsMessageDecoder *d = new (std::nothrow) TransStreamDecoder();
+    if (result) *result = d ? QMR_OK : QMR_E_NO_MEMORY;
+    return d;
+  }
+};
+
+// Releases an encoder or decoder when the operation ends.
+struct CoderRelease {
+  void operator()(ITqsMessageCoder *c) const { c->release(); }
+};
+template <typename T>
+using CoderPtr = std::unique_ptr<T, CoderRelease>;
+
+// The selection is process-wide and unlocked: it is made at start-up.
+class CTqsTranslator final : public ITqsTranslator {
+ public:
+  CTqsTranslator() {
+    // The built-in codec is part of the front, so that no link order or
+    // static initialisation order can leave it unregistered.
+    m_codecs.reserve(4);
+    register_codec(tqs_trans_stream_codec());
+  }
+
+  int32_t select(const char *name) override {
+    if (name == nullptr) {
+      m_pSelected = nullptr;
+      return QMR_OK;
+    }
+    for (ITqsCodec *c : m_codecs) {
+      if (strcmp(c->name(), name) == 0) {
+        m_pSelected = c;
+        return QMR_OK;
+      }
+    }
+    return QMR_E_INVALID_ARG;
+  }
+
+  const char *name() const override { return m_pSelected ? m_pSelected->name() : ""; }
+
+  int32_t encode(ITqsPdu *pdu, ITqsSnmpTarget *target, CTqsRawPacket *out, uint32_t *count) override {
+    if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
+    if (pdu == nullptr || target == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+    return run_encoder(out, count, [&](ITqsMessageEncoder *e) { return e->code_message(pdu, target); });
+  }
+
+  int32_t encode_packet(ITqsSnmpPacket *packet, CTqsRawPacket *out, uint32_t *count) override {
+    if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
+    if (packet == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+    return run_encoder(out, count, [&](ITqsMessageEncoder *e) { return e->code_packet(packet); });
+  }
+
+  int32_t decode(const CTqsRawPacket *in, ITqsPdu *pdu, ITqsSnmpTarget *target, int32_t translate_type) override {
+    if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
+    if (in == nullptr || pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
+    return run_decoder(in, translate_type, false, [&](ITqsMessageDecoder *d) { return d->code_message(pdu, target); });
+  }
+
+  int32_t decode_packet(const CTqsRawPacket *in, ITqsSnmpPacket *packet, int32_t translate_type) override {
+    if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
+    if (in == nullptr || packet == nullptr) return QMR_E_INVALID_ARG;
+    return run_decoder(in, translate_type, false, [&](ITqsMessageDecoder *d) { return d->code_packet(packet); });
+  }
+
+  int32_t peek(const CTqsRawPacket *in, int32_t *error_status, int32_t *request_id, int32_t translate_type) override {
+    if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
+    if (in == nullptr || error_status == nullptr || request_id == nullptr) return QMR_E_INVALID_ARG;
+    int32_t rc = QMR_OK;
+    ITqsSnmpPacket *packet = tqs_create_packet(&rc);
+    if (packet == nullptr) return rc;
+    rc = run_decoder(in, translate_type, true, [&](ITqsMessageDecoder *d) { return d->code_packet(packet); });
+    if (rc == QMR_OK) {
+      ITqsPdu *pdu = packet->get_pdu();
+      *error_status = pdu->get_error_status();
+      *request_id = pdu->get_request_id();
+    }
+    packet->release();
+    return rc;
+  }
+
+  int32_t register_codec(ITqsCodec *codec) override {
+    if (codec == nullptr || codec->name() == nullptr) return QMR_E_INVALID_ARG;
+    for (ITqsCodec *c : m_codecs) {
+      if (strcmp(c->name(), codec->name()) == 0) return QMR_E_INVALID_ARG;
+    }
+    try {
+      m_codecs.push_back(codec);
+    } catch (const std::bad_alloc &) {
+      return QMR_E_NO_MEMORY;
+    }
+    m_pSelected = codec;
+    return QMR_OK;
+  }
+
+ private:
+  template <typename F>
+  int32_t run_encoder(CTqsRawPacket *out, uint32_t *count, F body) {
+    int32_t rc = QMR_OK;
+    CoderPtr<ITqsMessageEncoder> e(m_pSelected->create_encoder(&rc));
+    if (!e) return rc;
+    e->set_buffer(out);
+    rc = body(e.get());
+    if (count) *count = e->var_bind_count();
+    return rc;
+  }
+
+  template <typename F>
+  int32_t run_decoder(const CTqsRawPacket *in, int32_t translate_type, bool header_only, F body) {
+    int32_t rc = QMR_OK;
+    CoderPtr<ITqsMessageDecoder> d(m_pSelected->create_decoder(&rc));
+    if (!d) return rc;
+    d->set_buffer(in);
+    d->set_translate_type(translate_type);
+    d->set_header_only(header_only);
+    return body(d.get());
+  }
+
+  std::vector<ITqsCodec *> m_codecs;
+  ITqsCodec *m_pSelected = nullptr;
+};
+
+// Made at start-up, as the library's other process-wide objects are.
+const bool g_frontReady = tqs_translator() != nullptr;
+
+}  // namespace
+
+ITqsCodec *tqs_trans_stream_codec() {
+  static TransStreamCodec codec;
+  return &codec;
+}
+
+ITqsTranslator *tqs_translator() {
+  static CTqsTranslator front;
+  (void)g_frontReady;
+  return &front;
+}
