@@ -1,0 +1,213 @@
+#include "net/datagram_socket.h"
+
+#include <cstring>
+#include <new>
+
+#include "log/log.h"
+#include "net/address_service.h"
+#include "net/datagram_socket_classes.h"
+#include "net/socket_api.h"
+#include "qmr.h"
+
+namespace {
+
+constexpr char kLimitedBroadcast[] = "255.255.255.255";
+
+int error_of_last_call() { return NTqcSocketAPI::last_error(); }
+
+}  // namespace
+
+const char kTqcAnyIPv4[] = "0.0.0.0";
+const char kTqcAnyIPX[] = "00000000:000000000000";
+const char kTqcAnyIPv6[] = "0000:0000:0000:0000:0000:0000:0000:0000";
+
+bool tqc_store_socket_address(ITqcNetworkAddress *address, const char *text, uint16_t port, EProtocol protocol) {
+  if (address->set_address(text) != QMR_OK) return false;
+  address->set_port(port);
+  address->set_protocol(protocol);
+  return true;
+}
+
+int32_t tqc_socket_creation_failed() {
+  socket_log().write(kLogError, "fail socket(). WSAGetLastError()=%d", error_of_last_call());
+  return QMR_E_SOCKET;
+}
+
+void DataGramSocket::release() { delete this; }
+
+DataGramSocket::~DataGramSocket() {
+  if (m_socket != kTqcInvalidSocket) NTqcSocketAPI::api().p_closesocket(m_socket);
+  m_pLocalAddress.reset();
+  if (m_started != 0) NTqcSocketAPI::cleanup();
+}
+
+int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
+  int32_t rc = QMR_OK;
+  m_pLocalAddress.reset(tqc_create_network_address(&rc));
+  if (!m_pLocalAddress) return rc;
+  m_pLocalAddress->set_protocol(protocol);
+  m_pLocalAddress->set_port(port);
+  rc = set_any_address(m_pLocalAddress.get());
+  if (rc != QMR_OK) return rc;
+  rc = startup();
+  if (rc != QMR_OK) return rc;
+  m_started = 1;
+  rc = create_socket();
+  if (rc != QMR_OK) return rc;
+  sockaddr_storage local{};
+  if (!to_sockaddr(reinterpret_cast<sockaddr *>(&local), m_pLocalAddress.get())) return QMR_E_BIND;
+  const TqcSocketFunctions &api = NTqcSocketAPI::api();
+  if (api.p_bind(m_socket, reinterpret_cast<sockaddr *>(&local), kTqcSockAddrSize) != 0) {
+    socket_log().write(kLogError, "fail bind(). WSAGetLastError()=%d", error_of_last_call());
+    return QMR_E_BIND;
+  }
+  // Read back the port the system chose for port 0.
+  sockaddr_storage bound{};
+  TqcSockLen length = kTqcSockAddrSize;
+  if (api.p_getsockname(m_socket, reinterpret_cast<sockaddr *>(&bound), &length) != 0 ||
+      !from_sockaddr(reinterpret_cast<sockaddr *>(&bound), m_pLocalAddress.get())) {
+    return QMR_E_FAILED;
+  }
+  uint16_t bound_port = m_pLocalAddress->get_port();
+  socket_log().write(kLogDebug, "create socket. id:0x%x port:%d(0x%x)", static_cast<unsigned>(m_socket),
+                     bound_port, bound_port);
+  return QMR_OK;
+}
+
+int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket) {
+  if (socket == nullptr) return QMR_E_INVALID_ARG;
+  *socket = nullptr;
+  DataGramSocket *made = nullptr;
+  switch (protocol) {
+    case ITqcNetworkAddress::IPv4: made = new (std::nothrow) DataGramSocketIPv4(); break;
+    case ITqcNetworkAddress::IPX: made = new (std::nothrow) DataGramSocketIPX(); break;
+    case ITqcNetworkAddress::IPv6: made = new (std::nothrow) DataGramSocketIPv6(); break;
+    default: return QMR_E_INVALID_ARG;
+  }
+  if (made == nullptr) return QMR_E_NO_MEMORY;
+  int32_t rc = made->open(protocol, port);
+  if (rc != QMR_OK) {
+    // Closes the socket and ends the start, whatever step failed.
+    made->release();
+    return rc;
+  }
+  *socket = made;
+  return QMR_OK;
+}
+
+int32_t create_datagram_socket(EProtocol protocol, DataGramSocket **socket) {
+  return create_datagram_socket(protocol, 0, socket);
+}
+
+int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetworkAddress *destination) {
+  if (buffer == nullptr || destination == nullptr) return QMR_E_INVALID_ARG;
+  uint16_t local_port = m_pLocalAddress->get_port();
+  uint16_t remote_port = destination->get_port();
+  socket_log().write(kLogDebug, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).", local_port,
+                     local_port, destination->get_address(), remote_port, remote_port);
+  sockaddr_storage target{};
+  if (!to_sockaddr(reinterpret_cast<sockaddr *>(&target), destination)) return QMR_E_INVALID_ARG;
+  auto sent = NTqcSocketAPI::api().p_sendto(m_socket, buffer, length, 0, reinterpret_cast<sockaddr *>(&target),
+                                            kTqcSockAddrSize);
+  if (sent < 0) {
+    socket_log().write(kLogError, "fail send(). WSAGetLastError()=%d", error_of_last_call());
+    return QMR_E_SEND;
+  }
+  if (static_cast<uint64_t>(sent) < length) {
+    socket_log().write(kLogWarn, "send(). size of sended bytes is not same that of buffer.");
+  }
+  return QMR_OK;
+}
+
+int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                                ITqcNetworkAddress **source) {
+  if (buffer == nullptr || received == nullptr || source == nullptr) return QMR_E_INVALID_ARG;
+  *source = nullptr;
+  // -1 waits without limit; other negative values are no time-out at all.
+  if (timeout_ms < -1) return QMR_E_INVALID_ARG;
+  int ready = tqc_wait_readable(m_socket, timeout_ms);
+  if (ready < 0) {
+    socket_log().write(kLogError, "fail select(). WSAGetLastError()=%d", error_of_last_call());
+    return QMR_E_RECEIVE;
+  }
+  if (ready == 0) {
+    socket_log().write(kLogTrace, "select API timeout.");
+    return QMR_E_TIMEOUT;
+  }
+  sockaddr_storage from{};
+  TqcSockLen from_length = kTqcSockAddrSize;
+  auto got = NTqcSocketAPI::api().p_recvfrom(m_socket, buffer, capacity, 0, reinterpret_cast<sockaddr *>(&from),
+                                             &from_length);
+  *received = static_cast<int32_t>(got);
+  if (got < 0) {
+    socket_log().write(kLogError, "fail recvfrom(). WSAGetLastError()=%d", error_of_last_call());
+    return QMR_E_RECEIVE;
+  }
+  int32_t rc = QMR_OK;
+  ITqcNetworkAddress *sender = tqc_create_network_address(&rc);
+  if (sender == nullptr) return rc;
+  if (!from_sockaddr(reinterpret_cast<sockaddr *>(&from), sender)) {
+    socket_log().write(kLogError,
+                       "[DataGramSocket::receive] fail create CTqcNetworkAddress ( success recvfrom() ).");
+    sender->release();
+    return QMR_E_FAILED;
+  }
+  uint16_t local_port = m_pLocalAddress->get_port();
+  uint16_t remote_port = sender->get_port();
+  socket_log().write(kLogDebug, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
+                     local_port, local_port, sender->get_address(), remote_port, remote_port);
+  *source = sender;
+  return QMR_OK;
+}
+
+const ITqcNetworkAddress *DataGramSocket::get_local_address() const { return m_pLocalAddress.get(); }
+
+int32_t DataGramSocket::set_broadcast(bool enable) {
+  EProtocol protocol = m_pLocalAddress->get_protocol();
+  if (protocol != ITqcNetworkAddress::IPv4 && protocol != ITqcNetworkAddress::IPX) return QMR_OK;
+  int32_t value = enable ? 1 : 0;
+  if (NTqcSocketAPI::api().p_setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
+    socket_log().write(kLogError, "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
+                       error_of_last_call());
+    return QMR_E_FAILED;
+  }
+  return QMR_OK;
+}
+
+int32_t DataGramSocket::join_multicast_group(const char *group) {
+  if (group == nullptr) return QMR_E_INVALID_ARG;
+  const TqcSocketFunctions &api = NTqcSocketAPI::api();
+  int failed = 0;
+  switch (m_pLocalAddress->get_protocol()) {
+    case ITqcNetworkAddress::IPv4: {
+      auto address = api.p_inet_addr(group);
+      // inet_addr's error value is also the limited broadcast address.
+      if (address == static_cast<decltype(address)>(INADDR_NONE) &&
+          std::strncmp(group, kLimitedBroadcast, sizeof kLimitedBroadcast - 1) != 0) {
+        socket_log().write(kLogError, "fail inet_addr(). WSAGetLastError()=%d", error_of_last_call());
+        return QMR_E_FAILED;
+      }
+      ip_mreq membership{};
+      std::memcpy(&membership.imr_multiaddr, &address, sizeof membership.imr_multiaddr);
+      membership.imr_interface.s_addr = 0;
+      failed = api.p_setsockopt(m_socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+      break;
+    }
+    case ITqcNetworkAddress::IPv6: {
+      ipv6_mreq membership{};
+      int32_t rc = tqc_ipv6_text_to_bytes(group, reinterpret_cast<uint8_t *>(&membership.ipv6mr_multiaddr));
+      if (rc != QMR_OK) return rc;
+      membership.ipv6mr_interface = 0;
+      failed = api.p_setsockopt(m_socket, IPPROTO_IPV6, IPV6_ADD_MEMBERSHIP, &membership, sizeof membership);
+      break;
+    }
+    default:
+      return QMR_E_INVALID_ARG;
+  }
+  if (failed != 0) {
+    socket_log().write(kLogError, "fail setsockopt(). can't set multicast flag. WSAGetLastError()=%d",
+                       error_of_last_call());
+    return QMR_E_FAILED;
+  }
+  return QMR_OK;
+}

@@ -1,0 +1,68 @@
+// A bound, unconnected datagram socket of one protocol: send to an
+// address, wait with a time-out for any datagram and its sender.
+#ifndef QMR_NET_DATAGRAM_SOCKET_H
+#define QMR_NET_DATAGRAM_SOCKET_H
+
+#include <cstdint>
+#include <memory>
+
+#include "net/network_address.h"
+#include "net/socket_types.h"
+
+// Room for any platform socket address; every length handed to the socket
+// calls is this size.
+constexpr TqcSockLen kTqcSockAddrSize = 128;
+
+class DataGramSocket {
+ public:
+  DataGramSocket(const DataGramSocket &) = delete;
+  DataGramSocket &operator=(const DataGramSocket &) = delete;
+
+  virtual void release();                                                                    // 0
+  // 0, -2 (null argument, destination not convertible), -205 (send failed).
+  virtual int32_t send(const void *buffer, uint32_t length, const ITqcNetworkAddress *destination);  // 1
+  // Waits up to `timeout_ms` (-1: no limit) for one datagram. 0, -2, -3,
+  // -203 (time-out), -204 (wait or receive failed), -1 (sender not
+  // convertible). `*received` is written whenever the receive ran; the
+  // caller owns `*source`.
+  virtual int32_t receive(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                          ITqcNetworkAddress **source);                                      // 2
+  // The bound local address (owned by the socket).
+  virtual const ITqcNetworkAddress *get_local_address() const;                               // 3
+  // 0 or -1; does nothing for protocols without broadcast.
+  virtual int32_t set_broadcast(bool enable);                                                // 4
+  // 0, -1, -2 (unsupported protocol, unreadable IPv6 group text).
+  virtual int32_t join_multicast_group(const char *group);                                   // 5
+  virtual ~DataGramSocket();                                                                 // 6
+
+ protected:
+  DataGramSocket() = default;
+  friend int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket);
+
+  virtual int32_t startup() = 0;                                                             // 7
+  virtual int32_t set_any_address(ITqcNetworkAddress *local) = 0;                            // 8
+  virtual bool from_sockaddr(const sockaddr *platform, ITqcNetworkAddress *address) = 0;     // 9
+  // `platform` holds kTqcSockAddrSize bytes.
+  virtual bool to_sockaddr(sockaddr *platform, const ITqcNetworkAddress *address) = 0;       // 10
+  // 0, or -201 after logging the failure.
+  virtual int32_t create_socket() = 0;                                                       // 11
+
+  struct TqcAddressDeleter {
+    void operator()(ITqcNetworkAddress *a) const { a->release(); }
+  };
+
+  TqcSocket m_socket = kTqcInvalidSocket;
+  std::unique_ptr<ITqcNetworkAddress, TqcAddressDeleter> m_pLocalAddress;
+  uint8_t m_started = 0;
+
+ private:
+  int32_t open(EProtocol protocol, uint16_t port);
+};
+
+// A bound socket of `protocol` on `port` (0: any). 0, -2 (unknown protocol,
+// null output), -3, -7 (no wildcard address), -201, -202, -1, or the start
+// error. The caller releases the socket.
+int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket);
+int32_t create_datagram_socket(EProtocol protocol, DataGramSocket **socket);
+
+#endif  // QMR_NET_DATAGRAM_SOCKET_H
