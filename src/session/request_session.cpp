@@ -151,6 +151,8 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
                      destination->get_address());
     rc = m_pSocket->send(request.start(), length, destination);
     if (rc != QMR_OK) return rc;
+    // A try that saw only unacceptable datagrams reports the last reason.
+    int32_t dropped = QMR_E_TIMEOUT;
     rc = QMR_E_TIMEOUT;
     int32_t remaining = timeout;
     uint32_t start = tick_ms();
@@ -161,7 +163,7 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
       TqcOwned<ITqcNetworkAddress> sender(source);
       if (got == QMR_E_TIMEOUT) {
         snmp_log().write(kLogError, "_send_and_receive(): receive timeout.");
-        rc = QMR_E_TIMEOUT;
+        rc = dropped;
         break;
       }
       if (got != QMR_OK) {
@@ -193,6 +195,7 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
         return rc;
       }
       // Dropped: the rest of this try's time-out still applies.
+      dropped = rc;
       const uint32_t now = tick_ms();
       remaining -= static_cast<int32_t>(now - start);
       start = now;

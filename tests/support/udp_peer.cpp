@@ -237,6 +237,11 @@ void UdpPeer::stop() {
   if (m_thread.joinable()) m_thread.join();
 }
 
+bool UdpPeer::send_to(const std::vector<uint8_t> &bytes, const sockaddr_storage &to, socklen_t to_len) {
+  return sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr *>(&to), to_len) ==
+         static_cast<ssize_t>(bytes.size());
+}
+
 std::vector<UdpPeer::Datagram> UdpPeer::received() const {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_received;
@@ -277,7 +282,7 @@ void UdpPeer::run() {
     socklen_t from_len = sizeof(from);
     ssize_t n = recvfrom(m_fd, buf, sizeof(buf), 0, reinterpret_cast<sockaddr *>(&from), &from_len);
     if (n < 0) continue;
-    Datagram d{std::vector<uint8_t>(buf, buf + n), std::chrono::steady_clock::now()};
+    Datagram d{std::vector<uint8_t>(buf, buf + n), std::chrono::steady_clock::now(), from, from_len};
     size_t index = 0;
     {
       std::lock_guard<std::mutex> guard(m_lock);

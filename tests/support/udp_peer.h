@@ -53,6 +53,8 @@ class UdpPeer {
   struct Datagram {
     std::vector<uint8_t> bytes;
     std::chrono::steady_clock::time_point at;
+    sockaddr_storage from;
+    socklen_t from_len;
   };
   struct Reply {
     std::vector<uint8_t> bytes;
@@ -72,6 +74,10 @@ class UdpPeer {
   // Starts the serving thread; a null handler answers nothing (silence).
   bool start(Handler handler);
   void stop();
+
+  // Sends from this peer's socket (for answers that must come from
+  // another address than the one asked).
+  bool send_to(const std::vector<uint8_t> &bytes, const sockaddr_storage &to, socklen_t to_len);
 
   std::vector<Datagram> received() const;
   size_t count() const;
