@@ -5,6 +5,7 @@
 
 #include "api/plugin_usm.h"
 #include "log/log.h"
+#include "printer/printer_read.h"
 
 namespace {
 
@@ -14,16 +15,6 @@ constexpr int32_t kKBytesPerMByte = 1024;
 constexpr int32_t kScannerIndex = 102;
 constexpr int32_t kCopierIndex = 103;
 constexpr int32_t kFaxUnitIndex = 104;
-
-// Reads through the get/set façade answer this until the session layer that
-// provides the façade is part of the library.
-constexpr int32_t kNoDeviceReads = QMR_E_NOT_SUPPORTED;
-
-template <size_t N>
-void copy_text(char (&target)[N], const char *source) {
-  std::memset(target, 0, N);
-  if (source != nullptr) std::strncpy(target, source, N - 1);
-}
 
 }  // namespace
 
@@ -55,7 +46,7 @@ void CQMRDevCommOption::destroy() { delete this; }
 
 void CQMRDevCommOption::SetCommunityStr(const char *community) {
   if (community == nullptr) return;
-  copy_text(m_community, community);
+  qmr_copy_text(m_community, sizeof m_community, community);
   m_communitySet = 1;
 }
 
@@ -71,7 +62,7 @@ int32_t CQMRDevCommOption::Init(EProtocol protocol, const char *address, IQMRPlu
     case ITqcNetworkAddress::IPX: port = kSnmpIpxSocket; break;
     default: return QMR_E_INVALID_ARG;
   }
-  copy_text(m_address, address);
+  qmr_copy_text(m_address, sizeof m_address, address);
   m_protocol = protocol;
   m_port = port;
   m_timeoutMs = timeoutMs;
@@ -123,16 +114,6 @@ int32_t CQMRDevCommOption::refresh_options() {
   }
   return QMR_OK;
 }
-
-int32_t CQMRDevCommOption::refresh_system_attributes() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::get_sysLocation() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_hrdevice_table() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_input_tray_table() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_output_tray_table() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_memory_size() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_storage_info() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_prt_media_table() { return kNoDeviceReads; }
-int32_t CQMRDevCommOption::refresh_netware_attributes() { return kNoDeviceReads; }
 
 int32_t CQMRDevCommOption::parse_version_value() {
   int32_t v[3];

@@ -9,9 +9,8 @@
 #include "net/network_address.h"
 #include "qmr.h"
 
-using EProtocol = ITqcNetworkAddress::EProtocol;
-
 class IQMRPluginUSM;
+struct SQMRDeviceTarget;
 
 struct SQMRDeviceIndexEntry {
   int32_t index;
@@ -80,12 +79,24 @@ class QMR_EXPORT CQMRDevCommOption {
   int32_t refresh_prt_media_table();
   int32_t refresh_netware_attributes();
 
+  // Clears every option field, as the first step of refresh_options does.
   void initialize_data();
   // Controller version from PrinterRomVersion: 0, or -1 when the text has
   // another form.
   int32_t parse_version_value();
   bool has_device_index(int32_t index) const;
   const SQMRInputTrayEntry *input_tray(int32_t index) const;
+  // Media-size code and feed direction code of micrometre dimensions; both
+  // outputs stay untouched for other units or sizes outside the table.
+  static void MediaDimensionToMediumSize(int32_t unit, int32_t feedDimension,
+                                         int32_t crossFeedDimension, int32_t *code,
+                                         int32_t *direction);
+  // Maximum and percent of a capacity counted in sheets (untouched for other
+  // units); percent -1 for a negative level or a maximum below 1.
+  static void ConvertMediumLevel(int32_t capacityUnit, int32_t maxCapacity, int32_t level,
+                                 int32_t *maxOut, int32_t *percent);
+  // The settings the reads hand to the façade.
+  void device_target(SQMRDeviceTarget *target) const;
 
   // Connection settings, from Init.
   EProtocol m_protocol;

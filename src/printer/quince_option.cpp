@@ -2,7 +2,14 @@
 
 #include <cstring>
 
-#include "log/log.h"
+#include "printer/printer_read.h"
+#include "printer/supported_models.h"
+
+namespace {
+
+constexpr char kOidSysObjectId[] = "1.3.6.1.2.1.1.2";
+
+}  // namespace
 
 CQMRQuinceDZRPVRTOption::CQMRQuinceDZRPVRTOption() : m_sysObjectId{} {}
 CQMRQuinceDZRPVRTOption::CQMRQuinceDZRPVRTOption(const CQMRQuinceDZRPVRTOption &other) = default;
@@ -18,11 +25,25 @@ int32_t CQMRQuinceDZRPVRTOption::Init(EProtocol protocol, const char *address, I
   return is_supported_device();
 }
 
-// Reading sysObjectID needs the get/set façade of the session layer; until
-// that layer is part of the library the façade cannot be made.
 int32_t CQMRQuinceDZRPVRTOption::is_supported_device() const {
-  const int32_t rc = QMR_E_NOT_SUPPORTED;
-  log_qmr_failure("tqc_create_get_data()", rc);
+  QMRGetDataPtr facade;
+  int32_t rc = qmr_create_get_data(&facade);
+  if (rc != QMR_OK) return rc;
+  // An address text of another protocol than the one asked for is refused
+  // before anything is sent.
+  EProtocol actual = ITqcNetworkAddress::None;
+  if ((rc = facade->protocol_of(m_address, &actual)) != QMR_OK) return rc;
+  if (actual != m_protocol) return QMR_E_INVALID_ARG;
+  SQMRDeviceTarget target;
+  device_target(&target);
+  if ((rc = qmr_init_get_data(facade.get(), target)) != QMR_OK) return rc;
+  if ((rc = qmr_add_oid(facade.get(), kOidSysObjectId, EQMRInstance::kScalar)) != QMR_OK)
+    return rc;
+  char sysObjectId[sizeof m_sysObjectId] = {};
+  if ((rc = facade->get_data(sysObjectId, sizeof sysObjectId)) != QMR_OK) return rc;
+  rc = qmr_find_model(kQMRSupportedModels, sysObjectId) != nullptr ? QMR_OK : QMR_E_INVALID_ARG;
+  // Kept for is_supported_OID whether the model is served or not.
+  std::memcpy(m_sysObjectId, sysObjectId, sizeof m_sysObjectId);
   return rc;
 }
 

@@ -24,10 +24,14 @@ class QMR_EXPORT CQMRQuinceDZRPVRTOption : public CQMRDevCommOption {
   int32_t get_option(const char *key, bool *out, int32_t index) const override;
 
  private:
+  // Reads sysObjectID and matches it against the supported models: 0, -2
+  // for another model or an address of another protocol, else the code of
+  // the failed step.
   int32_t is_supported_device() const;
 
-  // Read by the model check, kept even when the model is refused.
-  char m_sysObjectId[256];
+  // Read by the model check (which is const towards the options), kept even
+  // when the model is refused.
+  mutable char m_sysObjectId[256];
 };
 
 #endif  // QMR_PRINTER_QUINCE_OPTION_H
