@@ -10,8 +10,6 @@
 #include "printer/supported_models.h"
 #include "qmr.h"
 
-using EProtocol = ITqcNetworkAddress::EProtocol;
-
 class IQMRPluginUSM;
 
 constexpr int32_t kQMRMaxFilters = 50;

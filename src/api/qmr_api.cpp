@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "api/library_handle.h"
+#include "net/address_service.h"
 #include "qmr.h"
 
 namespace {
@@ -37,10 +38,11 @@ bool to_protocol(int32_t number, EProtocol *out) {
 // Address texts longer than the device objects' 64-byte fields are refused.
 bool address_fits(const char *text) { return std::strlen(text) <= kMaxAddressLength; }
 
-// Whether the host can use the protocol's address family. The process-wide
-// address service answers this; until the network layer provides it the
-// question cannot be asked, which counts as "not available".
-bool transport_available(EProtocol) { return false; }
+// Yes only when the process-wide address service answers and says yes.
+bool transport_available(EProtocol protocol) {
+  bool available = false;
+  return tqc_is_transport_available(protocol, &available) == QMR_OK && available;
+}
 
 const QMRSecurityBlock *copy_block(const void *block, QMRSecurityBlock *copy) {
   std::memcpy(copy, block, sizeof *copy);
