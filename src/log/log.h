@@ -3,6 +3,7 @@
 #ifndef QMR_LOG_LOG_H
 #define QMR_LOG_LOG_H
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -24,7 +25,8 @@ enum ETqcLogLevel : uint32_t {
   kLogAll = 31,
 };
 
-// A static per-component holder of its logger, bound on first use.
+// A static per-component holder of its logger, bound on first use and bound
+// again after the log manager was reset.
 class CTqcLogRef {
  public:
   explicit CTqcLogRef(const char *component);
@@ -38,8 +40,9 @@ class CTqcLogRef {
 
  private:
   const char *m_component;
-  ITqcLogger *m_pLogger = nullptr;
-  std::mutex m_lock;
+  std::atomic<ITqcLogger *> m_pLogger{nullptr};
+  std::atomic<uint32_t> m_generation{0};  // manager generation m_pLogger belongs to
+  std::mutex m_lock;                      // taken only while binding
 };
 
 // The loggers of the transport ("socket") and of the SNMP code ("snmp").
