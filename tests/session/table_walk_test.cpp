@@ -214,7 +214,9 @@ TEST(TableWalk, ColumnRunningOffTheEndOfDataIsDroppedNotTheWalk) {
   EXPECT_EQ(7, int_at(w.list[0], 1));
   for (int row = 1; row <= 3; ++row) {
     EXPECT_EQ(20 + row, int_at(w.list[row - 1], 0));
-    if (row > 1) EXPECT_TRUE(is_empty_cell(w.list[row - 1], 1));
+    if (row > 1) {
+      EXPECT_TRUE(is_empty_cell(w.list[row - 1], 1));
+    }
   }
 }
 
