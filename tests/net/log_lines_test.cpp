@@ -1,0 +1,63 @@
+// The transport's trace lines, captured through the "socket" logger.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "log/log_manager.h"
+#include "log/log_test_support.h"
+#include "net/datagram_socket.h"
+#include "qmr.h"
+
+namespace {
+
+class SocketLog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    manager = tqc_get_log_manager();
+    ASSERT_NE(manager, nullptr);
+    int32_t rc = 0;
+    ITqcLogger *logger = manager->get_logger("socket", &rc);
+    ASSERT_EQ(logger->add_appender(&memory), QMR_OK);
+    logger->set_level_mask(kLogAll);
+  }
+  void TearDown() override {
+    if (manager != nullptr) manager->reset();
+  }
+  bool logged(const std::string &text) {
+    for (const std::string &line : memory.lines()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  CTqcLogManager *manager = nullptr;
+  logtest::CMemoryAppender memory;
+};
+
+TEST_F(SocketLog, CreationSendReceiveAndFailures) {
+  DataGramSocket *ipx = nullptr;
+  EXPECT_EQ(create_datagram_socket(ITqcNetworkAddress::IPX, &ipx), QMR_E_SOCKET);
+  EXPECT_TRUE(logged("fail socket(). WSAGetLastError()=")) << "IPX creation";
+
+  DataGramSocket *s = nullptr;
+  ASSERT_EQ(create_datagram_socket(ITqcNetworkAddress::IPv4, &s), QMR_OK);
+  uint16_t port = s->get_local_address()->get_port();
+  EXPECT_TRUE(logged("create socket. id:0x"));
+  EXPECT_TRUE(logged("port:" + std::to_string(port) + "(0x"));
+  ITqcNetworkAddress *self = tqc_create_network_address("127.0.0.1", port);
+  ASSERT_EQ(s->send("x", 1, self), QMR_OK);
+  EXPECT_TRUE(logged("[DataGramSocket::send] send packet. port:" + std::to_string(port)));
+  EXPECT_TRUE(logged("-> 127.0.0.1:" + std::to_string(port)));
+  char in[4];
+  int32_t got = 0;
+  ITqcNetworkAddress *from = nullptr;
+  ASSERT_EQ(s->receive(in, sizeof in, 1000, &got, &from), QMR_OK);
+  EXPECT_TRUE(logged("[DataGramSocket::receive] receive packet port:" + std::to_string(port)));
+  from->release();
+  EXPECT_EQ(s->receive(in, sizeof in, 0, &got, &from), QMR_E_TIMEOUT);
+  EXPECT_TRUE(logged("select API timeout."));
+  self->release();
+  s->release();
+}
+
+}  // namespace
