@@ -4,18 +4,13 @@
 #include <new>
 
 #include "api/plugin_usm.h"
+#include "printer/status_request.h"
 
 namespace {
 
 constexpr uint16_t kSnmpPort = 161;
 constexpr uint16_t kSnmpIpxSocket = 36879;  // 0x900F, RFC 1420
 constexpr char kDefaultWriteCommunity[] = "private";
-constexpr uint32_t kHighestJobSelector = 2;
-constexpr uint32_t kHighestCharSetSelector = 1;
-
-// Device reads go through the session layer's get/set façade; until that
-// layer is part of the library every read answers this.
-constexpr int32_t kNoDeviceReads = QMR_E_NOT_SUPPORTED;
 
 template <size_t N>
 void copy_text(char (&target)[N], const char *source) {
@@ -29,13 +24,6 @@ int32_t copy_out(const std::vector<T> &list, uint32_t index, T *out) {
   if (index >= list.size()) return QMR_E_INDEX;
   std::memcpy(out, &list[index], sizeof(T));
   return QMR_OK;
-}
-
-template <typename T>
-int32_t emptied(std::vector<T> &list, int32_t *count) {
-  list.clear();
-  if (count == nullptr) return QMR_E_INVALID_ARG;
-  return kNoDeviceReads;
 }
 
 }  // namespace
@@ -113,36 +101,26 @@ int32_t CQMRDeviceStatus::init(EProtocol protocol, const char *address, IQMRPlug
   return QMR_OK;
 }
 
-int32_t CQMRDeviceStatus::refresh_storage(int32_t *count) { return emptied(m_storage, count); }
-int32_t CQMRDeviceStatus::refresh_devices(int32_t *count) { return emptied(m_devices, count); }
-int32_t CQMRDeviceStatus::refresh_input_trays(int32_t *count) {
-  return emptied(m_inputTrays, count);
-}
-int32_t CQMRDeviceStatus::refresh_output_trays(int32_t *count) {
-  return emptied(m_outputTrays, count);
-}
-int32_t CQMRDeviceStatus::refresh_toners(int32_t *count) { return emptied(m_toners, count); }
-int32_t CQMRDeviceStatus::refresh_alerts(int32_t *count) { return emptied(m_alerts, count); }
-
-int32_t CQMRDeviceStatus::refresh_jobs(uint32_t selector, int32_t *count) {
-  if (selector > kHighestJobSelector) return QMR_E_INVALID_ARG;
-  return emptied(m_jobs, count);
-}
-
-int32_t CQMRDeviceStatus::refresh_printer(QMRPrinterInfo *out) {
-  if (out == nullptr) return QMR_E_INVALID_ARG;
-  std::memset(&m_printerInfo, 0, sizeof m_printerInfo);
-  return kNoDeviceReads;
+SQMRConnection CQMRDeviceStatus::connection(bool forWrite) const {
+  SQMRConnection c{};
+  c.protocol = m_protocol;
+  c.address = m_address;
+  c.port = m_port;
+  c.version = m_securitySelector;
+  c.usm = {m_pUserName, m_choice1, m_choice2, m_choice3, m_pPassPhrase1, m_pPassPhrase2, m_pText3};
+  c.timeoutMs = m_timeoutMs;
+  c.retries = m_retries;
+  c.maxMessageSize = m_maxMessageSize;
+  // Writes always name their community ("private" unless one was set);
+  // reads leave the façade's default unless the application set one.
+  if (forWrite) c.community = m_writeCommunity;
+  else c.community = m_readCommunitySet != 0 ? m_readCommunity : nullptr;
+  return c;
 }
 
-int32_t CQMRDeviceStatus::read_char_set(uint32_t selector, int32_t *value) {
-  if (selector > kHighestCharSetSelector || value == nullptr) return QMR_E_INVALID_ARG;
-  return kNoDeviceReads;
-}
-
-int32_t CQMRDeviceStatus::cancel_job(const char *jobId) {
-  if (jobId == nullptr) return QMR_E_INVALID_ARG;
-  return kNoDeviceReads;
+int32_t CQMRDeviceStatus::walk_table(const char *const *columns, size_t count,
+                                     TqsOwned<ITqsPduList> *rows) const {
+  return qmr_walk_columns(connection(false), columns, count, rows);
 }
 
 int32_t CQMRDeviceStatus::get_storage(uint32_t i, QMRStorageInfo *out) const {

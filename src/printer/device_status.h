@@ -8,11 +8,16 @@
 
 #include "net/network_address.h"
 #include "qmr.h"
-
-using EProtocol = ITqcNetworkAddress::EProtocol;
+#include "snmp/object_list.h"
+#include "snmp/owned.h"
 
 class IQMRPluginUSM;
+class CQMRStatusRow;
+struct SQMRConnection;
 
+// Every read opens its own get/set façade with the stored connection
+// settings and writes a "QMR" line for each failing step. Results are 0 or
+// the code of the failing step, passed on unchanged.
 class CQMRDeviceStatus {
  public:
   // Null and -3 through rc when memory runs out.
@@ -30,18 +35,26 @@ class CQMRDeviceStatus {
   int32_t init(EProtocol protocol, const char *address, IQMRPluginUSM *usm, uint32_t timeoutMs,
                uint32_t retries, uint32_t maxMessageSize);
 
-  // Each refresh empties its list first, so a failed one leaves it empty.
+  // Each refresh empties its list first, so a failed one leaves it empty;
+  // the count is written on success only.
   int32_t refresh_storage(int32_t *count);
   int32_t refresh_devices(int32_t *count);
+  // Both fields start at 0; the last hrPrinterTable row decides. `out` is
+  // written on success only.
   int32_t refresh_printer(QMRPrinterInfo *out);
   int32_t refresh_input_trays(int32_t *count);
   int32_t refresh_output_trays(int32_t *count);
   int32_t refresh_toners(int32_t *count);
   int32_t refresh_alerts(int32_t *count);
-  // selector: 0 all jobs, 1 class other than 17, 2 class 17.
+  // selector: 0 all jobs, 1 class other than 17, 2 class 17. Reads the
+  // private character set first while it is 0 (a failure there keeps the
+  // old list). A failure inside a row keeps the records appended before it.
   int32_t refresh_jobs(uint32_t selector, int32_t *count);
-  // selector: 0 standard, 1 private.
+  // selector: 0 standard, 1 private. Answers the stored value after the read
+  // (0 before any row was read); `value` is written on success only.
   int32_t read_char_set(uint32_t selector, int32_t *value);
+  // Sets the job's cancel object to 1414 with the write community; -7 when
+  // the device refuses.
   int32_t cancel_job(const char *jobId);
 
   // Copy-out by index: -11 (nothing written) unless index is below the count
@@ -56,6 +69,19 @@ class CQMRDeviceStatus {
 
  private:
   CQMRDeviceStatus();
+
+  // The settings a request opens its façade with: the read community when
+  // one was set, or always the write community.
+  SQMRConnection connection(bool forWrite) const;
+  // Walks `columns` together, the first as root, with the read settings.
+  int32_t walk_table(const char *const *columns, size_t count, TqsOwned<ITqsPduList> *rows) const;
+  // Walks `walkColumn`, then reads "valueColumn.D.L" for each row into
+  // `stored` (0 and the code when such a read fails).
+  int32_t read_char_set_value(const char *walkColumn, const char *valueColumn,
+                              int32_t *stored) const;
+  int32_t fill_job(const CQMRStatusRow &row, QMRJobInfo *job) const;
+  int32_t lookup_text(const CQMRStatusRow &row, size_t column, const char *columnOid,
+                      char *field, size_t width) const;
 
   EProtocol m_protocol;
   char m_address[64];

@@ -1,0 +1,89 @@
+// Shared pieces of the device status reader tests: security parameters of a
+// community-based opening, a reader bound to one agent, and the agents.
+#ifndef QMR_TESTS_PRINTER_STATUS_TEST_SUPPORT_H
+#define QMR_TESTS_PRINTER_STATUS_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "api/plugin_usm.h"
+#include "printer/device_status.h"
+#include "snmp/owned.h"
+#include "support/status_agent.h"
+
+namespace status_test {
+
+// Loopback addresses of these suites; the reader always talks to port 161.
+constexpr char kAgentIp[] = "127.77.30.1";
+constexpr char kStallAgentIp[] = "127.77.30.2";
+constexpr char kPeerIp[] = "127.77.30.3";
+
+constexpr uint32_t kTimeoutMs = 2000;
+constexpr uint32_t kRetries = 1;
+
+// What an opening with an all-zero block and selector -1 leaves in usm.
+class CommunityUsm final : public IQMRPluginUSM {
+ public:
+  int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
+  void release() override {}
+  int32_t get_selector() const override { return -1; }
+  const char *get_user_name() const override { return "Nodewalk"; }
+  int32_t get_choice1() const override { return 2; }
+  int32_t get_choice2() const override { return 1; }
+  int32_t get_choice3() const override { return 1; }
+  const char *get_pass_phrase1() const override { return ""; }
+  const char *get_pass_phrase2() const override { return ""; }
+  const char *get_text3() const override { return ""; }
+};
+
+using StatusPtr = TqsOwned<CQMRDeviceStatus>;
+
+// A reader opened on `address` that reads with `community` (empty: the
+// façade's default) and writes with `writeCommunity` (empty: "private").
+inline StatusPtr open_reader(const char *address, const std::string &community,
+                             const std::string &writeCommunity = "",
+                             uint32_t timeoutMs = kTimeoutMs, uint32_t retries = kRetries) {
+  static CommunityUsm usm;
+  int32_t rc = QMR_E_FAILED;
+  StatusPtr status(CQMRDeviceStatus::create(&rc));
+  EXPECT_EQ(QMR_OK, rc);
+  if (!status) return status;
+  if (!community.empty()) status->set_read_community(community.c_str());
+  if (!writeCommunity.empty()) status->set_write_community(writeCommunity.c_str());
+  EXPECT_EQ(QMR_OK, status->init(ITqcNetworkAddress::IPv4, address, &usm, timeoutMs, retries, 0));
+  return status;
+}
+
+// One snmpsimd per test program serving every status scenario, with
+// "private" answering as the cancel scenario.
+class StatusAgentTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!SnmpsimAgent::can_run() || s_agent != nullptr) return;
+    s_agent = new StatusAgent(kAgentIp, {{"private", "status-cancel"}});
+    if (!s_agent->start(&s_error)) {
+      delete s_agent;
+      s_agent = nullptr;
+    }
+  }
+  static void TearDownTestSuite() {
+    delete s_agent;
+    s_agent = nullptr;
+  }
+  void SetUp() override {
+    QMR_REQUIRE_SNMPSIM();
+    ASSERT_NE(nullptr, s_agent) << s_error;
+  }
+
+  static StatusAgent *s_agent;
+  static std::string s_error;
+};
+
+inline std::string repeated(char c, size_t n) { return std::string(n, c); }
+
+}  // namespace status_test
+
+#endif  // QMR_TESTS_PRINTER_STATUS_TEST_SUPPORT_H
