@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "qmr.h"
 #include "snmp/ber_tags.h"
@@ -136,6 +137,49 @@ class BerReader {
       if ((b & kBerSubIdMore) == 0) break;
     }
     *v = acc;
+    return QMR_OK;
+  }
+
+  // All sub-identifiers from the position up to `limit` (<= end()) into
+  // out[1..]; out needs room for (limit - position()) + 1 entries, since
+  // the caller splits the first one into two. *count gets the number stored
+  // from out[1] on. Fails when the content ends inside a sub-identifier
+  // (exhausted() is then set) or one is wider than 32 bits.
+  int32_t read_sub_identifiers(const uint8_t *limit, uint32_t *out, size_t *count) {
+    const uint8_t *p = m_pos;
+    uint32_t *o = out + 1;
+    // Eight one-octet sub-identifiers at a time while no octet has its top bit set.
+    while (limit - p >= 8) {
+      uint64_t word;
+      memcpy(&word, p, sizeof(word));
+      if (word & 0x8080808080808080ull) break;
+      for (int i = 0; i < 8; ++i) o[i] = p[i];
+      p += 8;
+      o += 8;
+    }
+    while (p != limit) {
+      uint8_t b = *p++;
+      if (b < kBerSubIdMore) {  // the common one-octet sub-identifier
+        *o++ = b;
+        continue;
+      }
+      uint32_t acc = b & 0x7Fu;
+      do {
+        if (p == limit) {
+          m_pos = p;
+          return ran_out();
+        }
+        if (acc > (0xFFFFFFFFu >> 7)) {
+          m_pos = p;
+          return QMR_E_DECODE;
+        }
+        b = *p++;
+        acc = (acc << 7) | (b & 0x7Fu);
+      } while (b & kBerSubIdMore);
+      *o++ = acc;
+    }
+    m_pos = p;
+    *count = static_cast<size_t>(o - (out + 1));
     return QMR_OK;
   }
 

@@ -73,21 +73,24 @@ class BerWriter {
     return count + 1;
   }
 
-  // One base-128 sub-identifier; 1 to 5 octets.
-  size_t write_sub_identifier(uint32_t v) {
-    uint8_t tmp[5];
-    uint8_t *p = tmp + sizeof(tmp);
-    *--p = static_cast<uint8_t>(v & 0x7F);
-    v >>= 7;
-    while (v != 0) {
-      *--p = static_cast<uint8_t>(0x80 | (v & 0x7F));
-      v >>= 7;
-    }
-    size_t n = static_cast<size_t>(tmp + sizeof(tmp) - p);
-    write_bytes(p, n);
-    return n;
+  static size_t sub_identifier_length(uint32_t v) {
+    if (v < (1u << 7)) return 1;
+    if (v < (1u << 14)) return 2;
+    if (v < (1u << 21)) return 3;
+    if (v < (1u << 28)) return 4;
+    return 5;
   }
 
+  // One base-128 sub-identifier; 1 to 5 octets.
+  size_t write_sub_identifier(uint32_t v) {
+    size_t n = sub_identifier_length(v);
+    if (n > room()) {
+      m_overflow = true;
+      return n;
+    }
+    m_pos = put_sub_identifier_unchecked(m_pos, v);
+    return n;
+  }
   // Content octet counts of the shortest forms.
   static size_t int32_length(int32_t v) {
     if (v >= -128 && v <= 127) return 1;
@@ -110,10 +113,13 @@ class BerWriter {
       m_overflow = true;
       return;
     }
+    // A local cursor: stores through uint8_t* could alias m_pos itself.
+    uint8_t *p = m_pos;
     for (size_t i = 0; i < n; ++i) {
-      *--m_pos = static_cast<uint8_t>(v);
+      *--p = static_cast<uint8_t>(v);
       v >>= 8;  // past 4 octets this yields the leading 0x00
     }
+    m_pos = p;
   }
 
   // Tag and length for `content` octets already written; returns the element size.
@@ -169,14 +175,51 @@ class BerWriter {
     if (n == 1) return false;
     size_t content = 0;
     if (n >= 2) {
-      for (size_t i = n - 1; i >= 2; --i) content += write_sub_identifier(sub[i]);
-      content += write_sub_identifier(sub[0] * 40 + sub[1]);
+      if (room() >= kMaxSubIdentifierOctets * n) {
+        // Room for the longest form of every sub-identifier: check once.
+        uint8_t *end = m_pos;
+        uint8_t *p = end;
+        size_t i = n - 1;
+        // Four one-octet sub-identifiers at a time, the usual case.
+        for (; i >= 5; i -= 4) {
+          uint32_t a = sub[i - 3], b = sub[i - 2], c = sub[i - 1], d = sub[i];
+          if ((a | b | c | d) >= 0x80) break;
+          p -= 4;
+          p[0] = static_cast<uint8_t>(a);
+          p[1] = static_cast<uint8_t>(b);
+          p[2] = static_cast<uint8_t>(c);
+          p[3] = static_cast<uint8_t>(d);
+        }
+        for (; i >= 2; --i) {
+          uint32_t v = sub[i];
+          if (v < 0x80) {
+            *--p = static_cast<uint8_t>(v);
+          } else {
+            p = put_sub_identifier_unchecked(p, v);
+          }
+        }
+        p = put_sub_identifier_unchecked(p, sub[0] * 40 + sub[1]);
+        m_pos = p;
+        content = static_cast<size_t>(end - p);
+      } else {
+        for (size_t i = n - 1; i >= 2; --i) content += write_sub_identifier(sub[i]);
+        content += write_sub_identifier(sub[0] * 40 + sub[1]);
+      }
     }
     *size = put_header(kBerTagOid, content);
     return true;
   }
 
  private:
+  static constexpr size_t kMaxSubIdentifierOctets = 5;
+
+  // Writes v before p, whose room the caller has checked; returns the new position.
+  static uint8_t *put_sub_identifier_unchecked(uint8_t *p, uint32_t v) {
+    *--p = static_cast<uint8_t>(v & 0x7F);
+    for (v >>= 7; v != 0; v >>= 7) *--p = static_cast<uint8_t>(kBerSubIdMore | (v & 0x7F));
+    return p;
+  }
+
   uint8_t *m_begin = nullptr;
   uint8_t *m_end = nullptr;
   uint8_t *m_pos = nullptr;

@@ -376,20 +376,18 @@ int32_t TransStreamDecoder::read_oid(ITqsOid *oid) {
   }
   size_t count = 0;
   size_t before = m_reader.consumed();
-  while (m_reader.position() != limit) {
-    uint32_t v = 0;
-    if (m_reader.read_sub_identifier(limit, &v) != QMR_OK) {
+  if (content != 0) {
+    if (m_reader.read_sub_identifiers(limit, sub, &count) != QMR_OK) {
       snmp_log().write(kLogError, "decode error. oid format is wrong.");
       oid->set_sub_identifiers(nullptr, 0);
       return QMR_E_DECODE;
     }
-    if (count == 0) {
-      uint32_t x = v < 40 ? 0 : (v < 80 ? 1 : 2);
-      sub[count++] = x;
-      sub[count++] = v - 40 * x;
-    } else {
-      sub[count++] = v;
-    }
+    // The first encoded sub-identifier holds the first two (X * 40 + Y).
+    uint32_t v = sub[1];
+    uint32_t x = v < 40 ? 0 : (v < 80 ? 1 : 2);
+    sub[0] = x;
+    sub[1] = v - 40 * x;
+    ++count;
   }
   if (m_reader.consumed() - before != length) {
     oid->set_sub_identifiers(nullptr, 0);
