@@ -32,11 +32,7 @@ TqcOwned<ITqsSnmpTarget> user_target(int32_t version, uint16_t port) {
 TEST(SessionDispatcher, PicksTheSessionByKindAndVersionAndMakesItOnFirstNeed) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    return std::vector<UdpPeer::Reply>{{req.response().encode(), 0}};
-  });
+  peer.start(UdpPeer::echo());
   // SNMPv3 traffic goes to a silent peer of its own.
   UdpPeer silent(kPeerIp);
   ASSERT_TRUE(silent.ok());

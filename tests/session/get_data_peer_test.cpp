@@ -22,17 +22,6 @@ struct OwnedGetData {
   ITqcGetData *operator->() const { return p; }
 };
 
-// A peer that answers each request through `make` (varbinds of the response).
-UdpPeer::Handler answer_with(std::function<void(const WireMessage &, WireMessage *)> make) {
-  return [make](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    if (!WireMessage::parse(d.bytes, &req)) return std::vector<UdpPeer::Reply>{};
-    WireMessage resp = req.response();
-    make(req, &resp);
-    return std::vector<UdpPeer::Reply>{{resp.encode(), 0}};
-  };
-}
-
 WireMessage parsed(const UdpPeer::Datagram &d) {
   WireMessage m;
   EXPECT_TRUE(WireMessage::parse(d.bytes, &m));
@@ -48,7 +37,7 @@ int32_t init(OwnedGetData &g, uint16_t port, int32_t version = 0, uint32_t max =
 TEST(GetDataPeer, RequestOnTheWireUsesCommunityVersionAndInstance) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start(answer_with([](const WireMessage &req, WireMessage *resp) {
+  peer.start(UdpPeer::echo([](const WireMessage &req, WireMessage *resp) {
     for (size_t i = 0; i < req.varbinds.size(); ++i) resp->varbinds[i] = WireVarBind::integer(req.varbinds[i].oid, 7);
   }));
   {
@@ -82,7 +71,7 @@ TEST(GetDataPeer, RequestOnTheWireUsesCommunityVersionAndInstance) {
 TEST(GetDataPeer, MaximumMessageSizeIsClampedToTheTransport) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start(answer_with([](const WireMessage &req, WireMessage *resp) {
+  peer.start(UdpPeer::echo([](const WireMessage &req, WireMessage *resp) {
     for (size_t i = 0; i < req.varbinds.size(); ++i) {
       const std::string &oid = req.varbinds[i].oid;
       resp->varbinds[i] = WireVarBind::integer(oid, std::stoi(oid.substr(oid.rfind('.', oid.size() - 3) + 1)));
@@ -111,7 +100,7 @@ TEST(GetDataPeer, ValueReadsAndTheirFailures) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
   const std::string long_text(300, 't');
-  peer.start(answer_with([&long_text](const WireMessage &req, WireMessage *resp) {
+  peer.start(UdpPeer::echo([&long_text](const WireMessage &req, WireMessage *resp) {
     const std::string &oid = req.varbinds[0].oid;
     if (oid == "1.3.6.1.2.1.1.1.0") {
       resp->varbinds[0] = WireVarBind::octets(oid, long_text);
@@ -185,7 +174,7 @@ TEST(GetDataPeer, ValueReadsAndTheirFailures) {
 TEST(GetDataPeer, SetIsRefusedOnAnyErrorStatus) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start(answer_with([](const WireMessage &req, WireMessage *resp) {
+  peer.start(UdpPeer::echo([](const WireMessage &req, WireMessage *resp) {
     // Instance 4 is read-only, everything else is taken.
     if (req.varbinds[0].oid.back() == '4') {
       resp->error_status = 4;

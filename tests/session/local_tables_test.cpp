@@ -12,33 +12,15 @@
 #include "qmr.h"
 #include "session/local_interface_provider.h"
 #include "session/local_system_types.h"
+#include "support/net_filtering_loader.h"
 
 namespace {
-
-class FakeLibraries final : public ITqcModuleLoader {
- public:
-  std::set<std::string> hidden;
-  void *(*replacement)(const char *name) = nullptr;
-
-  void *open(const char *name) override { return tqc_platform_module_loader()->open(name); }
-  void *symbol(void *module, const char *name, int32_t *last_error) override {
-    if (replacement != nullptr) {
-      if (void *fn = replacement(name)) return fn;
-    }
-    if (hidden.count(name) != 0) {
-      *last_error = kTqcProcNotFound;
-      return nullptr;
-    }
-    return tqc_platform_module_loader()->symbol(module, name, last_error);
-  }
-  void close(void *module) override { tqc_platform_module_loader()->close(module); }
-};
 
 class LocalTables : public ::testing::Test {
  protected:
   void SetUp() override { tqc_set_module_loader(&libraries); }
   void TearDown() override { tqc_set_module_loader(nullptr); }
-  FakeLibraries libraries;
+  CFilteringLoader libraries;
 };
 
 template <typename List>

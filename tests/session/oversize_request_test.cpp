@@ -94,11 +94,7 @@ class RoomyCodecSelected {
 TEST(RequestSessionOversize, LongRequestSplitsIntoCeilLengthOverMaximumFragments) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    return std::vector<UdpPeer::Reply>{{req.response().encode(), 0}};
-  });
+  peer.start(UdpPeer::echo());
   std::vector<std::string> oids;
   for (int i = 1; i <= 12; ++i) oids.push_back("1.3.6.1.4.1.58114.8.2." + std::to_string(i) + ".0");
   auto pdu = big_set_request(oids, 230);

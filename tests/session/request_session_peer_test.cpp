@@ -20,11 +20,15 @@ constexpr char kOtherIp[] = "127.77.6.2";
 
 TqcOwned<RequestSession> new_session() { return TqcOwned<RequestSession>(tqc_create_request_session()); }
 
-// Answers every request with INTEGER values 1, 2, 3 ... in its varbind order.
+// Answers with INTEGER values 1, 2, 3 ... in the request's varbind order.
+void number_values(const WireMessage &req, WireMessage *resp) {
+  for (size_t i = 0; i < resp->varbinds.size(); ++i)
+    resp->varbinds[i] = WireVarBind::integer(req.varbinds[i].oid, static_cast<int32_t>(i + 1));
+}
+
 std::vector<uint8_t> numbered_answer(const WireMessage &req) {
   WireMessage resp = req.response();
-  for (size_t i = 0; i < resp.varbinds.size(); ++i)
-    resp.varbinds[i] = WireVarBind::integer(req.varbinds[i].oid, static_cast<int32_t>(i + 1));
+  number_values(req, &resp);
   return resp.encode();
 }
 
@@ -45,14 +49,10 @@ std::vector<std::string> numbered_oids(int n) {
 TEST(RequestSessionPeer, AnswerIsDecodedIntoTheRequestPdu) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    if (!WireMessage::parse(d.bytes, &req)) return std::vector<UdpPeer::Reply>{};
-    WireMessage resp = req.response();
-    resp.varbinds[0] = WireVarBind::octets(req.varbinds[0].oid, "Printer");
-    resp.varbinds[1] = WireVarBind::integer(req.varbinds[1].oid, -5);
-    return std::vector<UdpPeer::Reply>{{resp.encode(), 0}};
-  });
+  peer.start(UdpPeer::echo([](const WireMessage &req, WireMessage *resp) {
+    resp->varbinds[0] = WireVarBind::octets(req.varbinds[0].oid, "Printer");
+    resp->varbinds[1] = WireVarBind::integer(req.varbinds[1].oid, -5);
+  }));
   auto session = new_session();
   auto target = community_target(kPeerIp, peer.port(), 1000, 0);
   auto pdu = request(kTqsGetRequest, {"1.3.6.1.2.1.1.1.0", "1.3.6.1.2.1.1.7.0"});
@@ -93,11 +93,7 @@ TEST(RequestSessionPeer, SilenceRetriesWithFullWaitsThenTimesOut) {
 TEST(RequestSessionPeer, NothingSentOrWaitedForIsNeverSuccess) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    return std::vector<UdpPeer::Reply>{{numbered_answer(req), 0}};
-  });
+  peer.start(UdpPeer::echo(number_values));
   auto session = new_session();
   // Retries 0xFFFFFFFF: no try at all.
   auto never = community_target(kPeerIp, peer.port(), 500, -1);
@@ -113,9 +109,7 @@ TEST(RequestSessionPeer, NothingSentOrWaitedForIsNeverSuccess) {
 TEST(RequestSessionPeer, StrayAndUnreadableDatagramsAreDroppedWithinTheSameWait) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
+  peer.start(UdpPeer::respond([](const WireMessage &req, size_t) {
     const std::vector<uint8_t> good = numbered_answer(req);
     WireMessage other = req.response();
     other.request_id = req.request_id + 1;
@@ -130,7 +124,7 @@ TEST(RequestSessionPeer, StrayAndUnreadableDatagramsAreDroppedWithinTheSameWait)
                                        {v3.encode(), 40},
                                        {v2c.encode(), 50},
                                        {good, 80}};
-  });
+  }));
   auto session = new_session();
   auto target = community_target(kPeerIp, peer.port(), 1000, 0);
   auto pdu = request(kTqsGetRequest, {"1.3.6.1.2.1.1.7.0"});
@@ -144,13 +138,11 @@ TEST(RequestSessionPeer, StrayAndUnreadableDatagramsAreDroppedWithinTheSameWait)
 TEST(RequestSessionPeer, OnlyUnacceptableAnswersReportTheLastReason) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
+  peer.start(UdpPeer::respond([](const WireMessage &req, size_t) {
     WireMessage other = req.response();
     other.request_id = req.request_id + 7;
     return std::vector<UdpPeer::Reply>{{{0x30, 0x03, 0x02, 0x01}, 5}, {other.encode(), 10}};
-  });
+  }));
   auto session = new_session();
   auto target = community_target(kPeerIp, peer.port(), 100, 1);
   auto pdu = request(kTqsGetRequest, {"1.3.6.1.2.1.1.7.0"});
@@ -161,16 +153,12 @@ TEST(RequestSessionPeer, OnlyUnacceptableAnswersReportTheLastReason) {
 TEST(RequestSessionPeer, TooBigSplitsInTwoAndSingleVarbindCannotSplit) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    if (req.varbinds.size() > 2 || req.varbinds[0].oid == "1.3.6.1.4.1.58114.8.9.0") {
-      WireMessage big = req.response();
-      big.error_status = 1;  // tooBig
-      return std::vector<UdpPeer::Reply>{{big.encode(), 0}};
-    }
-    return std::vector<UdpPeer::Reply>{{numbered_answer(req), 0}};
-  });
+  peer.start(UdpPeer::echo([](const WireMessage &req, WireMessage *resp) {
+    if (req.varbinds.size() > 2 || req.varbinds[0].oid == "1.3.6.1.4.1.58114.8.9.0")
+      resp->error_status = 1;  // tooBig
+    else
+      number_values(req, resp);
+  }));
   auto session = new_session();
   auto target = community_target(kPeerIp, peer.port(), 1000, 0);
   auto pdu = request(kTqsGetRequest, numbered_oids(4));
@@ -197,16 +185,14 @@ TEST(RequestSessionPeer, TooBigSplitsInTwoAndSingleVarbindCannotSplit) {
 TEST(RequestSessionPeer, OversizedRequestSplitsFourThreeThreeAndMergesErrorIndex) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t index) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
+  peer.start(UdpPeer::respond([](const WireMessage &req, size_t index) {
     WireMessage resp = req.response();
     if (index == 1) {
       resp.error_status = 2;  // noSuchName at the fragment's second varbind
       resp.error_index = 2;
     }
     return std::vector<UdpPeer::Reply>{{resp.encode(), 0}};
-  });
+  }));
   // About 220 bytes per varbind: four fit into 940 bytes, five do not.
   auto session = new_session();
   auto target = community_target(kPeerIp, peer.port(), 1000, 0, 940);
@@ -245,8 +231,7 @@ TEST(RequestSessionPeer, TargetTakesTheResponderAddress) {
   ASSERT_TRUE(asked.ok() && answering.ok());
   asked.start([&answering](const UdpPeer::Datagram &d, size_t) {
     WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    answering.send_to(numbered_answer(req), d.from, d.from_len);
+    if (WireMessage::parse(d.bytes, &req)) answering.send_to(numbered_answer(req), d.from, d.from_len);
     return std::vector<UdpPeer::Reply>{};
   });
   auto session = new_session();
@@ -262,11 +247,7 @@ TEST(RequestSessionPeer, TargetTakesTheResponderAddress) {
 TEST(RequestSessionPeer, PacketFormKeepsPduAndTargetInThePacket) {
   UdpPeer peer(kPeerIp);
   ASSERT_TRUE(peer.ok());
-  peer.start([](const UdpPeer::Datagram &d, size_t) {
-    WireMessage req;
-    WireMessage::parse(d.bytes, &req);
-    return std::vector<UdpPeer::Reply>{{numbered_answer(req), 0}};
-  });
+  peer.start(UdpPeer::echo(number_values));
   auto session = new_session();
   TqcOwned<ITqsSnmpPacket> packet(tqs_create_packet());
   packet->set_pdu(request(kTqsGetRequest, {"1.3.6.1.2.1.1.7.0"}).release());

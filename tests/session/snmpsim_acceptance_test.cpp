@@ -52,13 +52,21 @@ class SnmpsimAcceptance : public ::testing::Test {
   void SetUp() override {
     QMR_REQUIRE_SNMPSIM();
     ASSERT_NE(nullptr, s_agent) << s_error;
-    m_getData = tqc_create_get_data();
+    m_getData = fresh();
     ASSERT_NE(nullptr, m_getData);
-    ASSERT_EQ(QMR_OK, m_getData->set_community(kCommunity));
-    ASSERT_EQ(QMR_OK, m_getData->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0));
   }
   void TearDown() override {
     if (m_getData) m_getData->destroy();
+  }
+  // A façade set up for the agent, as the printer code makes one per read.
+  static ITqcGetData *fresh() {
+    ITqcGetData *g = tqc_create_get_data();
+    if (g == nullptr || g->set_community(kCommunity) != QMR_OK ||
+        g->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0) != QMR_OK) {
+      if (g) g->destroy();
+      return nullptr;
+    }
+    return g;
   }
 
   ITqcGetData *m_getData = nullptr;
@@ -88,9 +96,8 @@ TEST_F(SnmpsimAcceptance, ScalarsReadAsTextAndNumbers) {
   ASSERT_EQ(QMR_OK, m_getData->get_data(text, sizeof(text)));
   EXPECT_STREQ("Quince DZR printer", text);
 
-  ITqcGetData *g = tqc_create_get_data();
-  g->set_community(kCommunity);
-  ASSERT_EQ(QMR_OK, g->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0));
+  ITqcGetData *g = fresh();
+  ASSERT_NE(nullptr, g);
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.2.1.1.2", 1));
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.2.1.1.7", 1));
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.2.1.43.10.2.1.4.1.1", 0));
@@ -101,9 +108,8 @@ TEST_F(SnmpsimAcceptance, ScalarsReadAsTextAndNumbers) {
   EXPECT_EQ(-1, values[2]);  // a Counter32
   g->destroy();
 
-  g = tqc_create_get_data();
-  g->set_community(kCommunity);
-  ASSERT_EQ(QMR_OK, g->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0));
+  g = fresh();
+  ASSERT_NE(nullptr, g);
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.2.1.1.2", 1));
   char oid_text[8];
   ASSERT_EQ(QMR_OK, g->get_data(oid_text, sizeof(oid_text)));
@@ -150,9 +156,8 @@ TEST_F(SnmpsimAcceptance, SetIsWrittenAndRefusalIsReported) {
   ASSERT_EQ(QMR_OK, m_getData->add_oid_string("1.3.6.1.4.1.58114.8.5", "1.0", 7));
   ASSERT_EQ(QMR_OK, m_getData->set_data());
 
-  ITqcGetData *g = tqc_create_get_data();
-  g->set_community(kCommunity);
-  ASSERT_EQ(QMR_OK, g->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0));
+  ITqcGetData *g = fresh();
+  ASSERT_NE(nullptr, g);
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.4.1.58114.8.5.1.0", 0));
   int32_t value = 0;
   ASSERT_EQ(QMR_OK, g->get_data(&value));
@@ -160,9 +165,8 @@ TEST_F(SnmpsimAcceptance, SetIsWrittenAndRefusalIsReported) {
   g->destroy();
 
   // sysServices is read-only in the data file.
-  g = tqc_create_get_data();
-  g->set_community(kCommunity);
-  ASSERT_EQ(QMR_OK, g->init(kAgentIp, ITqcNetworkAddress::IPv4, 161, 0, nullptr, 2000, 1, 0));
+  g = fresh();
+  ASSERT_NE(nullptr, g);
   ASSERT_EQ(QMR_OK, g->add_oid_string("1.3.6.1.2.1.1.7", "0", 1));
   EXPECT_EQ(QMR_E_OUT_OF_RANGE, g->set_data());
   g->destroy();

@@ -192,6 +192,22 @@ WireMessage WireMessage::response() const {
   return r;
 }
 
+UdpPeer::Handler UdpPeer::respond(Responder make) {
+  return [make](const Datagram &d, size_t index) {
+    WireMessage request;
+    if (!WireMessage::parse(d.bytes, &request)) return std::vector<Reply>{};
+    return make(request, index);
+  };
+}
+
+UdpPeer::Handler UdpPeer::echo(Editor edit) {
+  return respond([edit](const WireMessage &request, size_t) {
+    WireMessage response = request.response();
+    if (edit) edit(request, &response);
+    return std::vector<Reply>{{response.encode(), 0}};
+  });
+}
+
 UdpPeer::UdpPeer(const std::string &address, uint16_t port) {
   sockaddr_storage ss{};
   socklen_t len = 0;

@@ -63,6 +63,15 @@ class UdpPeer {
   // Called on the peer's thread for the index-th datagram (0-based).
   using Handler = std::function<std::vector<Reply>(const Datagram &request, size_t index)>;
 
+  // Handlers for peers that speak SNMP: each request is parsed first (an
+  // unparsable one gets no answer). `respond` answers with what `make`
+  // returns; `echo` answers at once with the request's GetResponse, edited
+  // by `edit` when one is given.
+  using Responder = std::function<std::vector<Reply>(const WireMessage &request, size_t index)>;
+  using Editor = std::function<void(const WireMessage &request, WireMessage *response)>;
+  static Handler respond(Responder make);
+  static Handler echo(Editor edit = nullptr);
+
   // Binds a UDP socket to `address` (IPv4 or IPv6 text) and `port` (0: any).
   UdpPeer(const std::string &address, uint16_t port = 0);
   ~UdpPeer();
