@@ -77,19 +77,6 @@ int32_t ipv6_available(bool *available) {
   return QMR_OK;
 }
 
-int32_t make_source(const char *text, const ITqcNetworkAddress *destination, ITqcNetworkAddress **source) {
-  int32_t rc = QMR_OK;
-  ITqcNetworkAddress *made = tqc_create_network_address(&rc);
-  if (made == nullptr) return rc;
-  rc = made->set(text, destination->get_protocol(), destination->get_port());
-  if (rc != QMR_OK) {
-    made->release();
-    return rc;
-  }
-  *source = made;
-  return QMR_OK;
-}
-
 int32_t new_mac_buffer(const uint8_t *hardware, ITqsOctetBuffer **mac) {
   char text[kMacTextSize];
   tqc_format_mac(hardware, text);
@@ -171,7 +158,9 @@ int32_t CTqcAddressServiceBase::ipv6_source_address(const ITqcNetworkAddress *de
                           0, NI_NUMERICHOST) != 0) {
       return QMR_E_FAILED;
     }
-    return make_source(host, destination, source);
+    int32_t rc = QMR_OK;
+    *source = tqc_make_network_address(host, destination->get_protocol(), destination->get_port(), &rc);
+    return rc;
   }
   return QMR_E_FAILED;
 }

@@ -44,15 +44,8 @@ int native_family_of(EProtocol protocol) {
 
 int32_t make_address(const char *host, EProtocol protocol, const char *service, ITqcNetworkAddress **out) {
   int32_t rc = QMR_OK;
-  ITqcNetworkAddress *made = tqc_create_network_address(&rc);
-  if (made == nullptr) return rc;
-  rc = made->set(host, protocol, static_cast<uint16_t>(std::strtoul(service, nullptr, 10)));
-  if (rc != QMR_OK) {
-    made->release();
-    return rc;
-  }
-  *out = made;
-  return QMR_OK;
+  *out = tqc_make_network_address(host, protocol, static_cast<uint16_t>(std::strtoul(service, nullptr, 10)), &rc);
+  return rc;
 }
 
 }  // namespace

@@ -93,13 +93,8 @@ int32_t CTqcHostEntService::resolve(const char *host, CTqcNetworkAddressList **l
       rc = QMR_E_FAILED;
       break;
     }
-    ITqcNetworkAddress *item = tqc_create_network_address(&rc);
+    ITqcNetworkAddress *item = tqc_make_network_address(text, protocol, 0, &rc);
     if (item == nullptr) break;
-    rc = item->set(text, protocol, 0);
-    if (rc != QMR_OK) {
-      item->release();
-      break;
-    }
     rc = made->append(item);
     if (rc != QMR_OK) break;
   }
@@ -142,15 +137,8 @@ int32_t CTqcHostEntService::local_address(EProtocol protocol, ITqcNetworkAddress
   const char *text = api.p_inet_ntoa(first);
   if (text == nullptr) return QMR_E_FAILED;
   int32_t rc = QMR_OK;
-  ITqcNetworkAddress *made = tqc_create_network_address(&rc);
-  if (made == nullptr) return rc;
-  rc = made->set(text, tqc_protocol_of_family(tqc_library_family(entry->h_addrtype)), 0);
-  if (rc != QMR_OK) {
-    made->release();
-    return rc;
-  }
-  *address = made;
-  return QMR_OK;
+  *address = tqc_make_network_address(text, tqc_protocol_of_family(tqc_library_family(entry->h_addrtype)), 0, &rc);
+  return rc;
 }
 
 int32_t CTqcHostEntService::port_of_service(const char *name, EProtocol /*protocol*/, uint16_t *port) const {

@@ -196,16 +196,9 @@ ITqcNetworkAddress *tqc_create_network_address(int32_t *result) {
   return made;
 }
 
-ITqcNetworkAddress *tqc_create_network_address(const char *text, uint16_t port, int32_t *result) {
+ITqcNetworkAddress *tqc_make_network_address(const char *text, EProtocol protocol, uint16_t port, int32_t *result) {
   int32_t rc = QMR_OK;
-  ITqcNetworkAddress *made = nullptr;
-  EProtocol protocol = ITqcNetworkAddress::None;
-  if (text == nullptr) {
-    rc = QMR_E_INVALID_ARG;
-  } else {
-    rc = tqc_protocol_of_address(text, &protocol);
-  }
-  if (rc == QMR_OK) made = tqc_create_network_address(&rc);
+  ITqcNetworkAddress *made = tqc_create_network_address(&rc);
   if (made != nullptr) {
     rc = made->set(text, protocol, port);
     if (rc != QMR_OK) {
@@ -215,6 +208,16 @@ ITqcNetworkAddress *tqc_create_network_address(const char *text, uint16_t port, 
   }
   if (result != nullptr) *result = rc;
   return made;
+}
+
+ITqcNetworkAddress *tqc_create_network_address(const char *text, uint16_t port, int32_t *result) {
+  EProtocol protocol = ITqcNetworkAddress::None;
+  int32_t rc = text == nullptr ? QMR_E_INVALID_ARG : tqc_protocol_of_address(text, &protocol);
+  if (rc != QMR_OK) {
+    if (result != nullptr) *result = rc;
+    return nullptr;
+  }
+  return tqc_make_network_address(text, protocol, port, result);
 }
 
 CTqcNetworkAddressList::~CTqcNetworkAddressList() {

@@ -53,6 +53,10 @@ EProtocol tqc_protocol_of_family(int family);
 
 // A new empty address, or null with -3.
 ITqcNetworkAddress *tqc_create_network_address(int32_t *result = nullptr);
+// An address holding `text`, `protocol` and `port` as given (the text is
+// not checked); null with -2 or -3.
+ITqcNetworkAddress *tqc_make_network_address(const char *text, EProtocol protocol, uint16_t port,
+                                             int32_t *result = nullptr);
 // An address made from text and port, its protocol found in the text; null
 // with the finding's error (or -2, -3) when the text is no address.
 ITqcNetworkAddress *tqc_create_network_address(const char *text, uint16_t port, int32_t *result = nullptr);

@@ -110,13 +110,6 @@ int32_t CTqcRouteFinder::source_address_for(const ITqcNetworkAddress *destinatio
   if (rc != QMR_OK) return rc;
   char text[16];
   tqc_ipv4_number_to_text(chosen, text);
-  ITqcNetworkAddress *made = tqc_create_network_address(&rc);
-  if (made == nullptr) return rc;
-  rc = made->set(text, destination->get_protocol(), destination->get_port());
-  if (rc != QMR_OK) {
-    made->release();
-    return rc;
-  }
-  *source = made;
-  return QMR_OK;
+  *source = tqc_make_network_address(text, destination->get_protocol(), destination->get_port(), &rc);
+  return rc;
 }

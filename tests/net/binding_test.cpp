@@ -17,36 +17,9 @@
 #include "net/socket_api.h"
 #include "qmr.h"
 #include "snmp/octet_buffer.h"
+#include "support/net_filtering_loader.h"
 
 namespace {
-
-// Hands out the platform's libraries with some entry points hidden, and
-// optionally replaces some with fakes.
-class FilteringLoader final : public ITqcModuleLoader {
- public:
-  std::set<std::string> hidden;
-  int32_t hidden_error = kTqcProcNotFound;
-  std::string refused_library;
-  void *(*replacement)(const char *name) = nullptr;
-
-  void *open(const char *name) override {
-    if (refused_library == name) return nullptr;
-    // Offer the socket library under its fallback name too.
-    if (std::strcmp(name, kTqcSocketLibraryFallbackName) == 0) name = kTqcSocketLibraryName;
-    return tqc_platform_module_loader()->open(name);
-  }
-  void *symbol(void *module, const char *name, int32_t *last_error) override {
-    if (replacement != nullptr) {
-      if (void *fn = replacement(name)) return fn;
-    }
-    if (hidden.count(name) != 0) {
-      *last_error = hidden_error;
-      return nullptr;
-    }
-    return tqc_platform_module_loader()->symbol(module, name, last_error);
-  }
-  void close(void *module) override { tqc_platform_module_loader()->close(module); }
-};
 
 // Installs a loader for one test and rebinds the real libraries after it.
 class BindingTest : public ::testing::Test {
@@ -54,6 +27,9 @@ class BindingTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(NTqcSocketAPI::load_library(), QMR_OK);
     ASSERT_EQ(NTqcIpHelpAPI::load(), QMR_OK);
+    // The socket library is also offered under its fallback name.
+    loader.alias_from = kTqcSocketLibraryFallbackName;
+    loader.alias_to = kTqcSocketLibraryName;
     tqc_set_module_loader(&loader);
   }
   void TearDown() override {
@@ -64,7 +40,7 @@ class BindingTest : public ::testing::Test {
     EXPECT_TRUE(NTqcSocketAPI::has_protocol_independent_api());
   }
   void *open_fallback() { return loader.open(kTqcSocketLibraryFallbackName); }
-  FilteringLoader loader;
+  CFilteringLoader loader;
 };
 
 TEST_F(BindingTest, LibraryWithoutResolverBindsTheRequiredSet) {
