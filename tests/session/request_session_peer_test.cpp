@@ -264,3 +264,22 @@ TEST(RequestSessionPeer, PacketFormKeepsPduAndTargetInThePacket) {
   EXPECT_NE(nullptr, empty->get_target());
   EXPECT_EQ(QMR_E_NOT_SUPPORTED, session->reserved());
 }
+
+TEST(RequestSessionPeer, Ipv6ExchangeAndUnconvertibleDestination) {
+  UdpPeer peer("::1");
+  if (!peer.ok()) GTEST_SKIP() << "no IPv6 loopback";
+  peer.start(UdpPeer::echo(number_values));
+  auto session = new_session();
+  auto target = community_target("::1", peer.port(), 1000, 0);
+  auto pdu = request(kTqsGetRequest, {"1.3.6.1.2.1.1.7.0"});
+  ASSERT_EQ(QMR_OK, session->send_sync(pdu.get(), target.get()));
+  EXPECT_EQ(1, int_at(pdu.get(), 0));
+  EXPECT_EQ(peer.port(), target->get_address()->get_port());
+
+  // A destination the socket cannot convert ends the exchange at once, without retries.
+  auto bad = community_target("300.1.2.3", peer.port(), 100, 3);
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(QMR_E_INVALID_ARG, session->send_sync(pdu.get(), bad.get()));
+  // Four tries of 100 ms would take 400 ms.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(300));
+}
