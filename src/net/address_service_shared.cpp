@@ -1,6 +1,5 @@
 // Service operations common to both resolver kinds.
-#include <strings.h>
-
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -25,7 +24,12 @@ struct TqcBufferDeleter {
 };
 using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
-bool equal_ignoring_case(const char *a, const char *b) { return strcasecmp(a, b) == 0; }
+bool equal_ignoring_case(const char *a, const char *b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+  }
+  return *a == *b;
+}
 
 // The fallback test: can a datagram socket of `protocol` be made at all?
 bool socket_can_be_made(EProtocol protocol) {
