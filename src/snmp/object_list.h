@@ -11,9 +11,8 @@
 class ITqsPdu;
 class ITqsSnmpPacket;
 
-// A position in a list. Valid while its list lives; removing the element it
-// stands on through remove_at() moves it on, removing it any other way
-// leaves the iterator dangling.
+// A position in a list. Removing the element it stands on (by any operation)
+// moves it to the next one; once its list is released it stands nowhere.
 class ITqsListIterator {
  public:
   virtual void release() = 0;
@@ -108,9 +107,7 @@ class CTqsObjectList final : public ITqsObjectList<T> {
   int32_t remove_at(ITqsListIterator *iterator) override {
     Iterator *it = own(iterator);
     if (!it || it->node == &m_sentinel) return QMR_E_INVALID_ARG;
-    Node *next = it->node->next;
-    unlink(it->node);
-    it->node = next;
+    unlink(it->node);  // moves every iterator on it, this one included
     return QMR_OK;
   }
   ITqsObjectList<T> *list() override { return this; }
@@ -122,23 +119,40 @@ class CTqsObjectList final : public ITqsObjectList<T> {
     Node *next;
     T *object;
   };
+  // Iterators are chained to their list so that removals can move them on.
   struct Iterator final : ITqsListIterator {
-    Iterator(const CTqsObjectList *owner_list, Node *start) : owner(owner_list), node(start) {}
-    void release() override { delete this; }
-    const CTqsObjectList *owner;
+    Iterator(CTqsObjectList *owner_list, Node *start) : owner(owner_list), node(start) {
+      next = owner->m_pIterators;
+      if (next) next->prev = this;
+      owner->m_pIterators = this;
+    }
+    void release() override {
+      if (owner) {
+        if (prev) prev->next = next;
+        else owner->m_pIterators = next;
+        if (next) next->prev = prev;
+      }
+      delete this;
+    }
+    CTqsObjectList *owner;
     Node *node;
+    Iterator *prev = nullptr;
+    Iterator *next = nullptr;
   };
 
   CTqsObjectList() { m_sentinel.prev = m_sentinel.next = &m_sentinel; }
-  ~CTqsObjectList() override { remove_all(); }
+  ~CTqsObjectList() override {
+    remove_all();
+    for (Iterator *it = m_pIterators; it; it = it->next) it->owner = nullptr;
+  }
 
   // Iterators of another list are refused rather than followed.
   Iterator *own(ITqsListIterator *iterator) const {
-    Iterator *it = static_cast<Iterator *>(iterator);
+    Iterator *it = dynamic_cast<Iterator *>(iterator);
     return (it && it->owner == this) ? it : nullptr;
   }
   const Iterator *own(const ITqsListIterator *iterator) const {
-    const Iterator *it = static_cast<const Iterator *>(iterator);
+    const Iterator *it = dynamic_cast<const Iterator *>(iterator);
     return (it && it->owner == this) ? it : nullptr;
   }
   int32_t insert_after(Node *where, T *object) {
@@ -151,6 +165,9 @@ class CTqsObjectList final : public ITqsObjectList<T> {
     return QMR_OK;
   }
   void unlink(Node *node) {
+    for (Iterator *it = m_pIterators; it; it = it->next) {
+      if (it->node == node) it->node = node->next;
+    }
     node->prev->next = node->next;
     node->next->prev = node->prev;
     --m_count;
@@ -160,6 +177,7 @@ class CTqsObjectList final : public ITqsObjectList<T> {
 
   Node m_sentinel{nullptr, nullptr, nullptr};
   uint32_t m_count = 0;
+  Iterator *m_pIterators = nullptr;
 };
 
 // Received packets of a broadcast.
