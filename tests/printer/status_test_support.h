@@ -24,12 +24,12 @@ constexpr char kPeerIp[] = "127.77.30.3";
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
 
-// What an opening with an all-zero block and selector -1 leaves in usm.
+// What an opening with an all-zero block and selector 0 leaves in usm.
 class CommunityUsm final : public IQMRPluginUSM {
  public:
   int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
   void release() override {}
-  int32_t get_selector() const override { return -1; }
+  int32_t get_selector() const override { return 0; }
   const char *get_user_name() const override { return "Nodewalk"; }
   int32_t get_choice1() const override { return 2; }
   int32_t get_choice2() const override { return 1; }
