@@ -22,11 +22,15 @@ def main(argv):
                   "--benchmark_report_aggregates_only=true"]
     out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
     times = {}
+    ok = True
     for b in json.loads(out)["benchmarks"]:
         if b.get("aggregate_name", "median") != "median":
             continue
+        if b.get("error_occurred"):
+            print("%s failed: %s" % (b["run_name"], b.get("error_message", "")), file=sys.stderr)
+            ok = False
+            continue
         times[b["run_name"]] = b["cpu_time"]
-    ok = True
     for name in sorted({n.split("/")[0] for n in times}):
         ours, theirs = times.get(name + "/ours"), times.get(name + "/netsnmp")
         if ours is None or theirs is None:

@@ -107,64 +107,74 @@ class BerWriter {
     return 5;
   }
 
-  // Writes the n low octets of v, least significant first (so they read big-endian).
-  void write_number(uint32_t v, size_t n) {
-    if (n > room()) {
-      m_overflow = true;
-      return;
-    }
-    // A local cursor: stores through uint8_t* could alias m_pos itself.
-    uint8_t *p = m_pos;
-    for (size_t i = 0; i < n; ++i) {
-      *--p = static_cast<uint8_t>(v);
-      v >>= 8;  // past 4 octets this yields the leading 0x00
-    }
-    m_pos = p;
+  // Octets of a definite length: 1 below 128, else 1 + the minimum number of
+  // big-endian octets.
+  static size_t length_octets(size_t len) {
+    if (len < 0x80) return 1;
+    size_t n = 1;
+    for (; len != 0; len >>= 8) ++n;
+    return n;
   }
+
+  // The element writers below check room once for the whole element and
+  // write it with a local cursor; an element that does not fit writes nothing.
 
   // Tag and length for `content` octets already written; returns the element size.
   size_t put_header(uint8_t tag, size_t content) {
-    size_t n = write_length(content);
-    write_byte(tag);
-    return content + n + 1;
+    if (content < 0x80) {
+      if (uint8_t *p = claim(2)) {
+        p[0] = tag;
+        p[1] = static_cast<uint8_t>(content);
+      }
+      return content + 2;
+    }
+    size_t count = length_octets(content) - 1;
+    if (uint8_t *p = claim(count + 2)) {
+      p[0] = tag;
+      p[1] = static_cast<uint8_t>(0x80 + count);
+      store_big_endian(p + 2, content, count);
+    }
+    return content + count + 2;
   }
 
-  size_t put_int32(uint8_t tag, int32_t v) {
-    size_t n = int32_length(v);
-    write_number(static_cast<uint32_t>(v), n);
-    return put_header(tag, n);
-  }
+  size_t put_int32(uint8_t tag, int32_t v) { return put_number(tag, static_cast<uint32_t>(v), int32_length(v)); }
 
-  size_t put_uint32(uint8_t tag, uint32_t v) {
-    size_t n = uint32_length(v);
-    write_number(v, n);
-    return put_header(tag, n);
-  }
+  size_t put_uint32(uint8_t tag, uint32_t v) { return put_number(tag, v, uint32_length(v)); }
 
   // high * 2^32 + low, shortest unsigned form: 1 to 9 octets.
   size_t put_counter64(uint8_t tag, uint32_t high, uint32_t low) {
-    size_t n;
-    if (high == 0) {
-      n = uint32_length(low);
-      write_number(low, n);
-    } else {
-      size_t nh = uint32_length(high);
-      write_number(low, 4);
-      write_number(high, nh);
-      n = 4 + nh;
+    if (high == 0) return put_uint32(tag, low);
+    size_t nh = uint32_length(high);
+    if (uint8_t *p = claim(nh + 6)) {
+      p[0] = tag;
+      p[1] = static_cast<uint8_t>(nh + 4);
+      store_big_endian(p + 2, high, nh);
+      store_big_endian(p + 2 + nh, low, 4);
     }
-    return put_header(tag, n);
+    return nh + 6;
   }
 
-  size_t put_octets(uint8_t tag, const uint8_t *p, size_t n) {
-    write_bytes(p, n);
-    return put_header(tag, n);
+  size_t put_octets(uint8_t tag, const uint8_t *bytes, size_t n) {
+    size_t header = length_octets(n) + 1;
+    if (uint8_t *p = claim(header + n)) {
+      p[0] = tag;
+      if (n < 0x80) {
+        p[1] = static_cast<uint8_t>(n);
+      } else {
+        p[1] = static_cast<uint8_t>(0x80 + header - 2);
+        store_big_endian(p + 2, n, header - 2);
+      }
+      if (n != 0) memcpy(p + header, bytes, n);
+    }
+    return header + n;
   }
 
   // NULL and the exception values: tag and length 0.
   size_t put_empty(uint8_t tag) {
-    write_byte(0);
-    write_byte(tag);
+    if (uint8_t *p = claim(2)) {
+      p[0] = tag;
+      p[1] = 0;
+    }
     return 2;
   }
 
@@ -212,6 +222,32 @@ class BerWriter {
 
  private:
   static constexpr size_t kMaxSubIdentifierOctets = 5;
+
+  // Moves the cursor n bytes back and returns it, or sets the overflow flag
+  // and returns null when they do not fit.
+  uint8_t *claim(size_t n) {
+    if (n > room()) {
+      m_overflow = true;
+      return nullptr;
+    }
+    m_pos -= n;
+    return m_pos;
+  }
+
+  // The n low octets of v, most significant first, at p; octets beyond v's
+  // width come out as 0x00 (the unsigned 5-octet form).
+  static void store_big_endian(uint8_t *p, uint64_t v, size_t n) {
+    for (size_t i = n; i-- > 0; v >>= 8) p[i] = static_cast<uint8_t>(v);
+  }
+
+  size_t put_number(uint8_t tag, uint32_t v, size_t n) {
+    if (uint8_t *p = claim(n + 2)) {
+      p[0] = tag;
+      p[1] = static_cast<uint8_t>(n);
+      store_big_endian(p + 2, v, n);
+    }
+    return n + 2;
+  }
 
   // Writes v before p, whose room the caller has checked; returns the new position.
   static uint8_t *put_sub_identifier_unchecked(uint8_t *p, uint32_t v) {

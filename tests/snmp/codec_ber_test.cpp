@@ -85,6 +85,21 @@ TEST(CodecBerWriter, LengthsUseMinimumOctets) {
     size_t n = 0;
     EXPECT_EQ(written([&](BerWriter &w) { n = w.write_length(c.len); }), c.want) << c.len;
     EXPECT_EQ(n, c.want.size());
+    // The element writers use the same length rule.
+    Bytes header = c.want;
+    header.insert(header.begin(), kBerTagSequence);
+    size_t size = 0;
+    EXPECT_EQ(written([&](BerWriter &w) { size = w.put_header(kBerTagSequence, c.len); }), header) << c.len;
+    EXPECT_EQ(size, c.len + header.size());
+    if (c.len <= 300) {
+      std::vector<uint8_t> content(c.len, 0x5A);
+      Bytes element = header;
+      element[0] = kBerTagOctetString;
+      element.insert(element.end(), content.begin(), content.end());
+      EXPECT_EQ(written([&](BerWriter &w) { w.put_octets(kBerTagOctetString, content.data(), c.len); }, 512),
+                element)
+          << c.len;
+    }
   }
 }
 
@@ -117,8 +132,10 @@ TEST(CodecBerWriter, OverflowIsStickyAndWritesNothingPartial) {
   EXPECT_TRUE(w.overflow());
   EXPECT_EQ(w.written(), 0u);
   EXPECT_EQ(area[0], 0xEE);
-  w.put_uint32(kBerTagCounter32, 0xFFFFFFFFu);  // 5 content octets: no room either
-  EXPECT_EQ(w.written(), 2u);                    // only the header fitted
+  w.put_uint32(kBerTagCounter32, 0xFFFFFFFFu);  // 7 bytes: the element is left out whole
+  EXPECT_EQ(w.written(), 0u);
+  w.put_empty(kBerTagNull);  // still fits, but the flag stays set
+  EXPECT_EQ(w.written(), 2u);
   EXPECT_TRUE(w.overflow());
 
   uint8_t exact[3];
