@@ -5,11 +5,43 @@
 
 #include "api/plugin_usm.h"
 #include "log/log.h"
+#include "session/releaser.h"
+#include "session/usm_record.h"
+#include "snmp/octet_buffer.h"
+#include "snmp/pdu.h"
+#include "snmp/snmp_packet.h"
+#include "snmp/snmp_target.h"
+#include "snmp/snmp_value.h"
+#include "snmp/var_bind.h"
+#include "snmp/var_bind_list.h"
 
 namespace {
 
 constexpr char kBroadcastIPv4[] = "255.255.255.255";
 constexpr char kMulticastIPv6[] = "ff02::1";
+constexpr char kOidSysObjectId[] = "1.3.6.1.2.1.1.2";
+constexpr uint16_t kSnmpPort = 161;
+// The SNMP socket number of IPX (RFC 1420).
+constexpr uint16_t kSnmpIpxSocket = 0x900F;
+// Room for any value text an answer may carry; longer ones are cut here and
+// then refused as too long for a node field.
+constexpr size_t kAnswerTextSize = 256;
+
+// The first varbind's value as text, cut to size - 1 characters. False when
+// there is no value or it has no text form.
+bool first_value_text(const ITqsPdu *pdu, char *text, size_t size) {
+  if (pdu == nullptr) return false;
+  const ITqsVarBindList *list = pdu->get_var_bind_list();
+  const ITqsVarBind *first = (list != nullptr && list->count() != 0) ? list->get_at(0) : nullptr;
+  const ITqsSnmpValue *value = first != nullptr ? first->get_value() : nullptr;
+  if (value == nullptr) return false;
+  TqcOwned<ITqsOctetBuffer> form(value->to_text());
+  if (!form || form->size() == 0) return false;
+  const size_t length = form->size() < size - 1 ? form->size() : size - 1;
+  std::memcpy(text, form->data(), length);
+  text[length] = '\0';
+  return true;
+}
 
 template <size_t N>
 bool fits(const char *text) {
@@ -32,7 +64,8 @@ SQMRFoundList::~SQMRFoundList() {
 CQMRDeviceFinder::CQMRDeviceFinder()
     : m_filters{}, m_pModels(kQMRSupportedModels), m_community{}, m_pUsm(nullptr) {}
 
-CQMRDeviceFinder::~CQMRDeviceFinder() = default;
+// Found nodes and list first, then the façade.
+CQMRDeviceFinder::~CQMRDeviceFinder() { m_pFound.reset(); }
 
 CQMRDeviceFinder *CQMRDeviceFinder::create(int32_t *rc) {
   CQMRDeviceFinder *finder = new (std::nothrow) CQMRDeviceFinder();
@@ -63,21 +96,66 @@ int32_t CQMRDeviceFinder::find(const char *dest, EProtocol protocol, int32_t sel
   // A discovery community once set stays until another non-empty one comes.
   if (communityFind != nullptr && communityFind[0] != '\0' && fits<sizeof m_community>(communityFind))
     copy_text(m_community, communityFind);
+  m_pFindDeviceSnmp.reset();
   m_pFound.reset();
-  m_pModels = kQMRSupportedModels;
   int32_t rc = run_discovery(target, protocol, timeoutMs, retries, maxMessageSize, found);
   m_pUsm = nullptr;
   return rc;
 }
 
-// The broadcast needs the session layer's find-device façade; until that
-// layer is part of the library the façade cannot be made, which leaves the
-// finder without a list, as any failure of this step does.
-int32_t CQMRDeviceFinder::run_discovery(const char *, EProtocol, uint32_t, uint32_t, uint32_t,
-                                        int32_t *) {
-  const int32_t rc = QMR_E_NOT_SUPPORTED;
-  log_qmr_failure("tqc_create_find_device_snmp()", rc);
-  return rc;
+int32_t CQMRDeviceFinder::run_discovery(const char *dest, EProtocol protocol, uint32_t timeoutMs,
+                                        uint32_t retries, uint32_t maxMessageSize, int32_t *found) {
+  int32_t rc = QMR_OK;
+  m_pFindDeviceSnmp.reset(tqc_create_find_device_snmp(&rc));
+  if (!m_pFindDeviceSnmp) {
+    log_qmr_failure("tqc_create_find_device_snmp()", rc);
+    return rc;
+  }
+  ITqcFindDeviceSnmp *facade = m_pFindDeviceSnmp.get();
+  EProtocol named = ITqcNetworkAddress::None;
+  if ((rc = facade->protocol_of(dest, &named)) != QMR_OK) return rc;
+  if (named != protocol) return QMR_E_INVALID_ARG;
+  const uint16_t port = (protocol == ITqcNetworkAddress::IPv4 || protocol == ITqcNetworkAddress::IPv6)
+                            ? kSnmpPort
+                            : kSnmpIpxSocket;
+  if (m_community[0] != '\0' && (rc = facade->set_community(m_community)) != QMR_OK) return rc;
+  const STqcUsmRecord record{m_pUsm->get_user_name(),   m_pUsm->get_choice1(),
+                             m_pUsm->get_choice2(),     m_pUsm->get_choice3(),
+                             m_pUsm->get_pass_phrase1(), m_pUsm->get_pass_phrase2(),
+                             m_pUsm->get_text3()};
+  rc = facade->init(dest, protocol, port, m_pUsm->get_selector(), &record, static_cast<int32_t>(timeoutMs),
+                    static_cast<int32_t>(retries), maxMessageSize);
+  if (rc != QMR_OK) {
+    log_qmr_failure("m_pFindDeviceSnmp->init()", rc);
+    return rc;
+  }
+  if (!start_list()) return QMR_E_NO_MEMORY;
+  *found = 0;
+  m_pModels = kQMRSupportedModels;
+  if ((rc = facade->add_oid_string(kOidSysObjectId)) != QMR_OK) {
+    log_qmr_failure("m_pFindDeviceSnmp->add_oid_string()", rc);
+    return rc;
+  }
+  ITqsSnmpPacketList *received = nullptr;
+  if ((rc = facade->send_broad_cast(&received)) != QMR_OK) {
+    log_qmr_failure("m_pFindDeviceSnmp->send_broad_cast()", rc);
+    return rc;
+  }
+  TqcOwned<ITqsSnmpPacketList> answers(received);
+  TqcOwned<ITqsListIterator> it(answers->new_iterator(&rc));
+  if (!it) return rc;
+  char sysObjectId[kAnswerTextSize];
+  for (const ITqsSnmpPacket *packet = answers->element_at(it.get()); packet != nullptr;
+       answers->step(it.get()), packet = answers->element_at(it.get())) {
+    // Answers without a readable address or value are no devices.
+    const ITqsSnmpTarget *from = packet->get_target();
+    if (from == nullptr || from->get_address() == nullptr ||
+        !first_value_text(packet->get_pdu(), sysObjectId, sizeof sysObjectId))
+      continue;
+    add_answer(sysObjectId, from->get_address()->get_address());
+  }
+  *found = m_pFound->count;
+  return QMR_OK;
 }
 
 bool CQMRDeviceFinder::start_list() {

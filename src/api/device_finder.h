@@ -9,6 +9,7 @@
 #include "net/network_address.h"
 #include "printer/supported_models.h"
 #include "qmr.h"
+#include "session/find_device.h"
 
 class IQMRPluginUSM;
 
@@ -31,6 +32,12 @@ struct SQMRFoundList {
   int32_t count = 0;
   int32_t cursor = 0;  // 0-based position of the next device to return
   std::unique_ptr<SQMRFoundDevice> first;
+};
+
+struct SQMRFindDeviceDeleter {
+  void operator()(ITqcFindDeviceSnmp *facade) const {
+    if (facade != nullptr) facade->destroy();
+  }
 };
 
 class CQMRDeviceFinder {
@@ -72,6 +79,8 @@ class CQMRDeviceFinder {
   int32_t run_discovery(const char *dest, EProtocol protocol, uint32_t timeoutMs,
                         uint32_t retries, uint32_t maxMessageSize, int32_t *found);
 
+  // Kept from one discovery until the next one or the finder's end.
+  std::unique_ptr<ITqcFindDeviceSnmp, SQMRFindDeviceDeleter> m_pFindDeviceSnmp;
   std::unique_ptr<SQMRFoundList> m_pFound;
   char m_filters[kQMRMaxFilters][64];
   const SQMRModelEntry *m_pModels;

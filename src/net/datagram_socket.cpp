@@ -174,6 +174,31 @@ int32_t DataGramSocket::set_broadcast(bool enable) {
   return QMR_OK;
 }
 
+int32_t DataGramSocket::set_receive_buffer(int32_t bytes, int32_t *granted) {
+  const TqcSocketFunctions &api = NTqcSocketAPI::api();
+  int32_t value = bytes;
+  bool set = api.p_setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &value, sizeof value) == 0;
+  int32_t actual = 0;
+  TqcSockLen length = sizeof actual;
+  bool read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &actual, &length) == 0;
+#ifdef SO_RCVBUFFORCE
+  // The ordinary option is capped by the system's limit; a privileged
+  // process may go past it.
+  if (read && actual < bytes && api.p_setsockopt(m_socket, SOL_SOCKET, SO_RCVBUFFORCE, &value, sizeof value) == 0) {
+    set = true;
+    length = sizeof actual;
+    read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &actual, &length) == 0;
+  }
+#endif
+  if (!set || !read) {
+    socket_log().write(kLogError, "fail setsockopt(). can't set receive buffer. WSAGetLastError()=%d",
+                       error_of_last_call());
+    return QMR_E_FAILED;
+  }
+  if (granted != nullptr) *granted = actual;
+  return QMR_OK;
+}
+
 int32_t DataGramSocket::join_multicast_group(const char *group) {
   if (group == nullptr) return QMR_E_INVALID_ARG;
   const TqcSocketFunctions &api = NTqcSocketAPI::api();

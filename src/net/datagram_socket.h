@@ -35,6 +35,11 @@ class DataGramSocket {
   virtual int32_t join_multicast_group(const char *group);                                   // 5
   virtual ~DataGramSocket();                                                                 // 6
 
+  // Asks for a receive queue of `bytes` (past the ordinary system limit
+  // where the platform lets a privileged process do so); *granted, when
+  // given, receives the size the system reports afterwards. 0 or -1.
+  int32_t set_receive_buffer(int32_t bytes, int32_t *granted);
+
  protected:
   DataGramSocket() = default;
   friend int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket);

@@ -111,10 +111,11 @@ TEST_F(FinderTest, FailedDiscoveryLeavesNoList) {
                                                usm.get(), "", 100, 0, 0, &found));
   Walked w;
   ASSERT_TRUE(next(&w));
-  // A discovery that fails after dropping the results leaves none to walk.
-  int32_t code = finder_->find(nullptr, ITqcNetworkAddress::IPv4, 0, nullptr, usm.get(), "", 100,
+  // A discovery that fails after dropping the results leaves none to walk
+  // (an IPv6 text for IPv4 is refused before anything is sent).
+  int32_t code = finder_->find("::1", ITqcNetworkAddress::IPv4, 0, nullptr, usm.get(), "", 100,
                                0, 0, &found);
-  EXPECT_NE(QMR_OK, code);
+  EXPECT_EQ(QMR_E_INVALID_ARG, code);
   finder_->reset_position();
   EXPECT_FALSE(next(&w));
   EXPECT_FALSE(finder_->add_answer(kModel7300, "10.77.0.1"));
