@@ -141,6 +141,18 @@ int32_t CTqsAddressValue::read_index(const ITqsOid *oid, bool implied, int32_t) 
   return QMR_OK;
 }
 
+uint16_t CTqsAddressValue::get_port(int32_t *result) const {
+  if (!has_port()) return unsupported<uint16_t>(result, 0xFFFF);
+  tqs_put_result(result, QMR_OK);
+  return be16_at(m_bytes + m_size - 2);
+}
+
+int32_t CTqsAddressValue::set_port(uint16_t port) {
+  if (!has_port()) return QMR_E_NOT_SUPPORTED;
+  put_be16(m_bytes + m_size - 2, port);
+  return QMR_OK;
+}
+
 // ---- IpAddress
 
 int32_t CTqsIpAddress::accept(ITqsValueVisitor *visitor) {
@@ -202,14 +214,6 @@ int32_t CTqsUdpAddress::set_text(const char *text) {
   std::memcpy(m_bytes, bytes, sizeof bytes);
   return QMR_OK;
 }
-uint16_t CTqsUdpAddress::get_port(int32_t *result) const {
-  tqs_put_result(result, QMR_OK);
-  return be16_at(m_bytes + 4);
-}
-int32_t CTqsUdpAddress::set_port(uint16_t port) {
-  put_be16(m_bytes + 4, port);
-  return QMR_OK;
-}
 
 // ---- IPX address
 
@@ -231,13 +235,5 @@ int32_t CTqsIpxAddress::set_text(const char *text) {
   }
   put_be16(bytes + 10, static_cast<uint16_t>(socket));
   std::memcpy(m_bytes, bytes, sizeof bytes);
-  return QMR_OK;
-}
-uint16_t CTqsIpxAddress::get_port(int32_t *result) const {
-  tqs_put_result(result, QMR_OK);
-  return be16_at(m_bytes + 10);
-}
-int32_t CTqsIpxAddress::set_port(uint16_t port) {
-  put_be16(m_bytes + 10, port);
   return QMR_OK;
 }

@@ -26,11 +26,15 @@ class CTqsAddressValue : public CTqsValueBase<ITqsSnmpValue> {
   uint32_t index_length(bool implied) const override;
   int32_t append_index_to(ITqsOid *oid, bool implied) const override;
   int32_t read_index(const ITqsOid *oid, bool implied, int32_t count) override;
+  // The transport types' big-endian port (socket) in their last two bytes.
+  uint16_t get_port(int32_t *result = nullptr) const override;
+  int32_t set_port(uint16_t port) override;
 
  protected:
   static constexpr uint32_t kMaxSize = 16;
   static constexpr uint32_t kNoLead = 0;
   CTqsAddressValue(uint32_t type, uint32_t size, uint32_t lead) : m_type(type), m_size(size), m_lead(lead) {}
+  bool has_port() const { return m_lead != kNoLead; }
   bool indexable() const override { return true; }
 
   uint8_t m_bytes[kMaxSize] = {};
@@ -65,8 +69,6 @@ class CTqsUdpAddress final : public CTqsAddressValue {
   int32_t accept(ITqsValueVisitor *visitor) override;
   int32_t write_text(ITqsOctetBuffer *buffer) const override;
   int32_t set_text(const char *text) override;
-  uint16_t get_port(int32_t *result = nullptr) const override;
-  int32_t set_port(uint16_t port) override;
 };
 
 // 4 network bytes, 6 node bytes and a big-endian socket:
@@ -78,8 +80,6 @@ class CTqsIpxAddress final : public CTqsAddressValue {
   int32_t accept(ITqsValueVisitor *visitor) override;
   int32_t write_text(ITqsOctetBuffer *buffer) const override;
   int32_t set_text(const char *text) override;
-  uint16_t get_port(int32_t *result = nullptr) const override;
-  int32_t set_port(uint16_t port) override;
 };
 
 #endif  // QMR_SNMP_ADDRESS_VALUES_H

@@ -81,14 +81,21 @@ int32_t CTqsOctetString::set_text_from_buffer(const ITqsOctetBuffer *buffer) {
 
 int32_t CTqsOctetString::set_bytes(const uint8_t *bytes, uint32_t length) {
   if (!bytes) length = 0;
-  try {
-    if (m_bytes.capacity() < length) m_bytes.reserve((length / kCapacityStep + 1) * kCapacityStep);
-    // assign() copes with a source inside this value's own bytes.
-    m_bytes.assign(bytes, bytes + length);
-  } catch (const std::bad_alloc &) {
-    return QMR_E_NO_MEMORY;
-  }
+  if (!reserve_for(length)) return QMR_E_NO_MEMORY;
+  // assign() copes with a source inside this value's own bytes, and keeps
+  // the capacity, so it cannot throw here.
+  m_bytes.assign(bytes, bytes + length);
   return QMR_OK;
+}
+
+bool CTqsOctetString::reserve_for(uint32_t length) {
+  if (m_bytes.capacity() >= length) return true;
+  try {
+    m_bytes.reserve((length / kCapacityStep + 1) * kCapacityStep);
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  return true;
 }
 
 uint32_t CTqsOctetString::length() const { return static_cast<uint32_t>(m_bytes.size()); }
@@ -114,28 +121,13 @@ int32_t CTqsOctetString::append_index_to(ITqsOid *oid, bool implied) const {
 
 int32_t CTqsOctetString::read_index(const ITqsOid *oid, bool implied, int32_t count) {
   const uint32_t *ids = nullptr;
-  uint32_t n = 0;
-  int32_t rc = tqs_index_source(oid, &ids, &n);
-  if (rc != QMR_OK) return rc;
-  uint32_t first = 0;
   uint32_t length = 0;
-  if (!implied) {
-    if (n < 1) return QMR_E_INDEX_FIT;
-    length = ids[0];
-    first = 1;
-  } else {
-    length = count < 0 ? n : static_cast<uint32_t>(count);
-  }
-  // Checked before anything is allocated: the length comes from the wire.
-  if (length > n - first) return QMR_E_INDEX_FIT;
-  try {
-    m_bytes.clear();
-    if (m_bytes.capacity() < length) m_bytes.reserve((length / kCapacityStep + 1) * kCapacityStep);
-  } catch (const std::bad_alloc &) {
-    return QMR_E_NO_MEMORY;
-  }
+  const int32_t rc = tqs_variable_index(oid, implied, count, &ids, &length);
+  if (rc != QMR_OK) return rc;
+  if (!reserve_for(length)) return QMR_E_NO_MEMORY;
+  m_bytes.clear();
   for (uint32_t i = 0; i < length; ++i) {
-    const uint32_t id = ids[first + i];
+    const uint32_t id = ids[i];
     if (id > kMaxByte) return QMR_E_INDEX_FIT;
     m_bytes.push_back(static_cast<uint8_t>(id));  // within the reserved capacity
   }

@@ -37,6 +37,9 @@ class CTqsOctetString : public CTqsValueBase<ITqsSnmpValue> {
   virtual CTqsOctetString *make_empty() const;
 
  private:
+  // Capacity for `length` bytes, in steps of 128; false when out of memory.
+  bool reserve_for(uint32_t length);
+
   std::vector<uint8_t> m_bytes;
 };
 

@@ -220,21 +220,11 @@ int32_t CTqsOid::store_index_in(ITqsOid *oid, bool implied) const {
 
 int32_t CTqsOid::read_index(const ITqsOid *oid, bool implied, int32_t count) {
   const uint32_t *ids = nullptr;
-  uint32_t n = 0;
-  const int32_t rc = tqs_index_source(oid, &ids, &n);
-  if (rc != QMR_OK) return rc;
-  uint32_t first = 0;
   uint32_t length = 0;
-  if (!implied) {
-    if (n < 1) return QMR_E_INDEX_FIT;
-    length = ids[0];
-    first = 1;
-  } else {
-    length = count < 0 ? n : static_cast<uint32_t>(count);
-  }
-  if (length > n - first) return QMR_E_INDEX_FIT;
+  const int32_t rc = tqs_variable_index(oid, implied, count, &ids, &length);
+  if (rc != QMR_OK) return rc;
   // assign() copes with a source inside our own array (oid == this).
-  return set_sub_identifiers(length ? ids + first : nullptr, length);
+  return set_sub_identifiers(ids, length);
 }
 
 // ---- ITqsOid

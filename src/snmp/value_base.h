@@ -24,6 +24,29 @@ inline int32_t tqs_index_source(const ITqsOid *oid, const uint32_t **ids, uint32
   return QMR_OK;
 }
 
+// The span of a variable-length index (OCTET STRING, OID): unless implied,
+// a length sub-identifier and then that many; implied, `count` of them (-1:
+// all). -401 when fewer follow than promised; checked before the caller
+// allocates, since the length may come from the wire.
+inline int32_t tqs_variable_index(const ITqsOid *oid, bool implied, int32_t count, const uint32_t **start,
+                                  uint32_t *length) {
+  const uint32_t *ids = nullptr;
+  uint32_t n = 0;
+  const int32_t rc = tqs_index_source(oid, &ids, &n);
+  if (rc != QMR_OK) return rc;
+  uint32_t first = 0;
+  if (!implied) {
+    if (n < 1) return QMR_E_INDEX_FIT;
+    *length = ids[0];
+    first = 1;
+  } else {
+    *length = count < 0 ? n : static_cast<uint32_t>(count);
+  }
+  if (*length > n - first) return QMR_E_INDEX_FIT;
+  *start = *length ? ids + first : nullptr;
+  return QMR_OK;
+}
+
 // `Interface` is ITqsSnmpValue, or ITqsOid for the OID class.
 template <class Interface>
 class CTqsValueBase : public Interface {

@@ -234,6 +234,11 @@ TEST(ValueInterface, UnsupportedOperationsAnswerMinus5) {
   const uint8_t three[] = {1, 2, 3};
   EXPECT_EQ(ip->set_bytes(three, 3), QMR_E_INVALID_ARG);
   EXPECT_EQ(ip->set_bytes(nullptr, 0), QMR_OK);
+  // Only the transport types have a port.
+  EXPECT_EQ(ip->get_port(&rc), 0xFFFF);
+  EXPECT_EQ(rc, QMR_E_NOT_SUPPORTED);
+  EXPECT_EQ(ip->set_port(1), QMR_E_NOT_SUPPORTED);
+  EXPECT_EQ(make_value(kTqsIpv6Address)->set_port(1), QMR_E_NOT_SUPPORTED);
 }
 
 TEST(ValueInterface, QueryIds) {
