@@ -153,9 +153,13 @@ int32_t CTqsOid::write_text(ITqsOctetBuffer *buffer) const {
 int32_t CTqsOid::set_text(const char *text) {
   if (!text) return clear();
   const int32_t rc = tqs_parse_oid_text(text, m_ids);
+  if (rc == QMR_OK) {
+    m_valid = true;
+    m_badText.clear();
+    return QMR_OK;
+  }
   if (rc != QMR_E_INVALID_ARG) {
-    m_valid = rc == QMR_OK;
-    if (m_valid) m_badText.clear();
+    clear();
     return rc;
   }
   // Kept as given; is_valid() reports the fault.
