@@ -76,7 +76,7 @@ class CTqsOid final : public CTqsValueBase<ITqsOid> {
 };
 
 // Parses a dotted text into `ids`: 0, -2 when the text breaks the syntax
-// rule, -3 when out of memory (ids unspecified on failure).
+// rule, -3 when out of memory (ids then hold a partial result).
 int32_t tqs_parse_oid_text(const char *text, CTqsSubIdArray &ids);
 
 #endif  // QMR_SNMP_OID_VALUE_H
