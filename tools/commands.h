@@ -1,0 +1,13 @@
+// The qmr commands. Each returns the process exit status.
+#ifndef QMR_TOOLS_COMMANDS_H
+#define QMR_TOOLS_COMMANDS_H
+
+#include "cli_options.h"
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+int run_command(const CliOptions &options);
+
+#endif  // QMR_TOOLS_COMMANDS_H
