@@ -95,7 +95,7 @@ static inline const char *qmr_result_text(int32_t code) {
   switch (code) {
     case QMR_OK: return "success";
     case QMR_E_FAILED: return "platform call failed or nothing found";
-    case QMR_E_INVALID_ARG: return "invalid argument or unsupported target";
+    case QMR_E_INVALID_ARG: return "invalid argument or unsupported model";
     case QMR_E_NO_MEMORY: return "out of memory";
     case QMR_E_NO_INTERFACE: return "interface not answered by the component";
     case QMR_E_NOT_SUPPORTED: return "operation or protocol not supported";
@@ -107,7 +107,7 @@ static inline const char *qmr_result_text(int32_t code) {
     case QMR_E_SNMP_LIBRARY: return "SNMP library error";
     case QMR_E_SOCKET: return "socket creation failed";
     case QMR_E_BIND: return "local address or bind failed";
-    case QMR_E_TIMEOUT: return "no answer before the time-out";
+    case QMR_E_TIMEOUT: return "no response from the device (time-out)";
     case QMR_E_RECEIVE: return "receive failed or no response";
     case QMR_E_SEND: return "send failed";
     case QMR_E_TOO_BIG: return "device answered tooBig";
