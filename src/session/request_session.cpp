@@ -8,6 +8,7 @@
 #include "net/datagram_socket.h"
 #include "net/network_address.h"
 #include "qmr.h"
+#include "session/packet_exchange.h"
 #include "session/releaser.h"
 #include "session/request_id.h"
 #include "snmp/object_list.h"
@@ -93,23 +94,13 @@ int32_t RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
 }
 
 int32_t RequestSession::send_sync(ITqsSnmpPacket *packet) {
-  if (packet == nullptr) return QMR_E_INVALID_ARG;
-  ITqsPdu *pdu = packet->take_pdu();
-  ITqsSnmpTarget *target = packet->take_target();
-  const int32_t rc = send_sync(pdu, target);
-  if (pdu != nullptr) packet->set_pdu(pdu);
-  if (target != nullptr) packet->set_target(target);
-  return rc;
+  return tqs_exchange_packet(packet, [this](ITqsPdu *pdu, ITqsSnmpTarget *target) { return send_sync(pdu, target); });
 }
 
 int32_t RequestSession::send_broad_cast_sync(ITqsSnmpPacket *packet, ITqsSnmpPacketList **list) {
-  if (packet == nullptr) return QMR_E_INVALID_ARG;
-  ITqsPdu *pdu = packet->take_pdu();
-  ITqsSnmpTarget *target = packet->take_target();
-  const int32_t rc = send_broad_cast_sync(pdu, target, list);
-  if (pdu != nullptr) packet->set_pdu(pdu);
-  if (target != nullptr) packet->set_target(target);
-  return rc;
+  return tqs_exchange_packet(packet, [this, list](ITqsPdu *pdu, ITqsSnmpTarget *target) {
+    return send_broad_cast_sync(pdu, target, list);
+  });
 }
 
 int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, uint32_t *fragments) {
