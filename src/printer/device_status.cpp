@@ -4,7 +4,7 @@
 #include <new>
 
 #include "api/plugin_usm.h"
-#include "printer/status_request.h"
+#include "printer/printer_read.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ int32_t CQMRDeviceStatus::init(EProtocol protocol, const char *address, IQMRPlug
   return QMR_OK;
 }
 
-SQMRConnection CQMRDeviceStatus::connection(bool forWrite) const {
-  SQMRConnection c{};
+SQMRDeviceTarget CQMRDeviceStatus::target(bool forWrite) const {
+  SQMRDeviceTarget c{};
   c.protocol = m_protocol;
   c.address = m_address;
   c.port = m_port;
@@ -119,8 +119,8 @@ SQMRConnection CQMRDeviceStatus::connection(bool forWrite) const {
 }
 
 int32_t CQMRDeviceStatus::walk_table(const char *const *columns, size_t count,
-                                     TqsOwned<ITqsPduList> *rows) const {
-  return qmr_walk_columns(connection(false), columns, count, rows);
+                                     TqcOwned<ITqsPduList> *rows) const {
+  return qmr_read_columns(target(false), columns, count, rows);
 }
 
 int32_t CQMRDeviceStatus::get_storage(uint32_t i, QMRStorageInfo *out) const {

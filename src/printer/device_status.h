@@ -8,12 +8,12 @@
 
 #include "net/network_address.h"
 #include "qmr.h"
+#include "session/releaser.h"
 #include "snmp/object_list.h"
-#include "snmp/owned.h"
 
 class IQMRPluginUSM;
 class CQMRStatusRow;
-struct SQMRConnection;
+struct SQMRDeviceTarget;
 
 // Every read opens its own get/set façade with the stored connection
 // settings and writes a "QMR" line for each failing step. Results are 0 or
@@ -72,9 +72,9 @@ class CQMRDeviceStatus {
 
   // The settings a request opens its façade with: the read community when
   // one was set, or always the write community.
-  SQMRConnection connection(bool forWrite) const;
+  SQMRDeviceTarget target(bool forWrite) const;
   // Walks `columns` together, the first as root, with the read settings.
-  int32_t walk_table(const char *const *columns, size_t count, TqsOwned<ITqsPduList> *rows) const;
+  int32_t walk_table(const char *const *columns, size_t count, TqcOwned<ITqsPduList> *rows) const;
   // Walks `walkColumn`, then reads "valueColumn.D.L" for each row into
   // `stored` (0 and the code when such a read fails).
   int32_t read_char_set_value(const char *walkColumn, const char *valueColumn,

@@ -2,8 +2,9 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "log/log.h"
 #include "printer/device_status.h"
-#include "printer/status_request.h"
+#include "printer/printer_read.h"
 #include "printer/status_row.h"
 #include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
@@ -49,24 +50,23 @@ int32_t CQMRDeviceStatus::read_char_set(uint32_t selector, int32_t *value) {
 
 int32_t CQMRDeviceStatus::read_char_set_value(const char *walkColumn, const char *valueColumn,
                                               int32_t *stored) const {
-  const SQMRConnection settings = connection(false);
-  TqsOwned<ITqsPduList> rows;
-  int32_t rc = qmr_walk_columns(settings, &walkColumn, 1, &rows);
+  const SQMRDeviceTarget settings = target(false);
+  TqcOwned<ITqsPduList> rows;
+  int32_t rc = qmr_read_columns(settings, &walkColumn, 1, &rows);
   if (rc != QMR_OK) return rc;  // the stored value stays as it was
-  return qmr_for_each_status_row(rows.get(), [&](const CQMRStatusRow &row) {
+  return qmr_for_each_row(rows.get(), [&](const ITqsPdu *cells, uint32_t) {
     // Each row names a localization: its index D and its value L select
     // the character set "valueColumn.D.L"; the last row read decides.
+    const CQMRStatusRow row(cells);
     uint32_t localizationIndex = 0;
     int32_t code = row.first_index(0, walkColumn, &localizationIndex);
-    char instance[kInstanceOidSize];
     int32_t charSet = 0;
     if (code == QMR_OK) {
+      char instance[kInstanceOidSize];
       std::snprintf(instance, sizeof instance, "%s.%" PRIu32 ".%" PRId32, valueColumn,
                     localizationIndex, row.integer(0));
-      CQMRStatusRequest request;
-      code = request.open(settings);
-      if (code == QMR_OK) code = request.add(instance);
-      if (code == QMR_OK) code = request.read_integer(&charSet);
+      code = qmr_read_integer(settings, instance, EQMRInstance::kExact, &charSet,
+                              EQMRReadLog::kSilent);
     }
     *stored = code == QMR_OK ? charSet : 0;
     return code;
@@ -77,15 +77,19 @@ int32_t CQMRDeviceStatus::cancel_job(const char *jobId) {
   if (jobId == nullptr) return QMR_E_INVALID_ARG;
   // The index: 101, then the identifier as an octet string with its length.
   int32_t rc = QMR_OK;
-  TqsOwned<ITqsOid> index(tqs_create_oid_from_text(kCancelIndexPrefix, &rc));
+  TqcOwned<ITqsOid> index(tqs_create_oid_from_text(kCancelIndexPrefix, &rc));
   if (!index) return rc;
   if ((rc = index->append_index_text(jobId, kTqsOctetString, false)) != QMR_OK) return rc;
-  TqsOwned<ITqsOctetBuffer> instance(index->to_text(&rc));
+  TqcOwned<ITqsOctetBuffer> instance(index->to_text(&rc));
   if (!instance) return rc;
 
-  CQMRStatusRequest request;
-  rc = request.open(connection(true));
-  if (rc == QMR_OK) rc = request.add_integer(kCancelColumn, instance->c_str(), kCancelValue);
-  if (rc == QMR_OK) rc = request.set();
+  QMRGetDataPtr facade;
+  if ((rc = qmr_create_get_data(&facade)) != QMR_OK) return rc;
+  if ((rc = qmr_init_get_data(facade.get(), target(true))) != QMR_OK) return rc;
+  if ((rc = facade->add_oid_string(kCancelColumn, instance->c_str(), kCancelValue)) != QMR_OK) {
+    log_qmr_failure("pGetData->add_oid_string()", rc);
+    return rc;
+  }
+  if ((rc = facade->set_data()) != QMR_OK) log_qmr_failure("pGetData->set_data()", rc);
   return rc;
 }

@@ -6,7 +6,7 @@
 
 #include "printer/device_status.h"
 #include "printer/device_type_tables.h"
-#include "printer/status_request.h"
+#include "printer/printer_read.h"
 #include "printer/status_row.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
@@ -89,9 +89,9 @@ int32_t decode_job_id(const CQMRStatusRow &row, char (&jobId)[256]) {
   ITqsOid *index = nullptr;
   int32_t rc = row.index_of(kJobLookup3, kLookupColumn3, &index);
   if (rc != QMR_OK) return rc;
-  TqsOwned<ITqsOid> owned(index);
+  TqcOwned<ITqsOid> owned(index);
   if ((rc = owned->remove(0, kJobIdSkippedIds)) != QMR_OK) return rc;
-  TqsOwned<ITqsSnmpValue> octets(tqs_create_value(kTqsOctetString, &rc));
+  TqcOwned<ITqsSnmpValue> octets(tqs_create_value(kTqsOctetString, &rc));
   if (!octets) return rc;
   if ((rc = octets->read_index(owned.get(), true, kJobIdOctets)) != QMR_OK) return rc;
   uint32_t length = 0;
@@ -113,13 +113,13 @@ int32_t CQMRDeviceStatus::refresh_jobs(uint32_t selector, int32_t *count) {
     if (rc != QMR_OK) return rc;
   }
   m_jobs.clear();
-  TqsOwned<ITqsPduList> rows;
+  TqcOwned<ITqsPduList> rows;
   int32_t rc = walk_table(kJobColumns, std::size(kJobColumns), &rows);
   if (rc != QMR_OK) return rc;
   // A failure inside a row ends the refresh; the jobs before it stay.
-  rc = qmr_for_each_status_row(rows.get(), [&](const CQMRStatusRow &row) {
+  rc = qmr_for_each_row(rows.get(), [&](const ITqsPdu *row, uint32_t) {
     QMRJobInfo job{};
-    int32_t code = fill_job(row, &job);
+    int32_t code = fill_job(CQMRStatusRow(row), &job);
     if (code == QMR_OK && selected(selector, job.jobClass)) code = qmr_append_record(&m_jobs, job);
     return code;
   });
@@ -162,9 +162,6 @@ int32_t CQMRDeviceStatus::lookup_text(const CQMRStatusRow &row, size_t column,
   char instance[kLookupOidSize];
   std::snprintf(instance, sizeof instance, "%s.%" PRIu32 ".%" PRId32 ".%" PRId32, kLookupTextColumn,
                 tableIndex, row.integer(column), m_privateCharSet);
-  CQMRStatusRequest request;
-  rc = request.open(connection(false));
-  if (rc == QMR_OK) rc = request.add(instance);
-  if (rc == QMR_OK) rc = request.read_text(field, width);
-  return rc;
+  return qmr_read_text(target(false), instance, EQMRInstance::kExact, field, width,
+                       EQMRReadLog::kSilent);
 }

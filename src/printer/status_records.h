@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "printer/status_request.h"
+#include "printer/printer_read.h"
 #include "printer/status_row.h"
 #include "qmr.h"
 
@@ -15,16 +15,16 @@
 // The list is emptied first and stays empty when the read fails; `count` is
 // written on success only. 0, -2 for a null count, or the failing code.
 template <class T, size_t N, class Fill>
-int32_t qmr_refresh_records(const SQMRConnection &connection, const char *const (&columns)[N],
+int32_t qmr_refresh_records(const SQMRDeviceTarget &target, const char *const (&columns)[N],
                             std::vector<T> *list, int32_t *count, Fill fill) {
   list->clear();
   if (count == nullptr) return QMR_E_INVALID_ARG;
-  TqsOwned<ITqsPduList> rows;
-  int32_t rc = qmr_walk_columns(connection, columns, N, &rows);
+  TqcOwned<ITqsPduList> rows;
+  int32_t rc = qmr_read_columns(target, columns, N, &rows);
   if (rc != QMR_OK) return rc;
-  rc = qmr_for_each_status_row(rows.get(), [&](const CQMRStatusRow &row) {
+  rc = qmr_for_each_row(rows.get(), [&](const ITqsPdu *row, uint32_t) {
     T record{};
-    return fill(row, &record) ? qmr_append_record(list, record) : QMR_OK;
+    return fill(CQMRStatusRow(row), &record) ? qmr_append_record(list, record) : QMR_OK;
   });
   if (rc != QMR_OK) {
     list->clear();

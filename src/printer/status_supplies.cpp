@@ -24,7 +24,7 @@ enum { kAlertSeverity, kAlertGroup, kAlertGroupIndex, kAlertLocation, kAlertCode
 }  // namespace
 
 int32_t CQMRDeviceStatus::refresh_toners(int32_t *count) {
-  return qmr_refresh_records(connection(false), kSupplyColumns, &m_toners, count,
+  return qmr_refresh_records(target(false), kSupplyColumns, &m_toners, count,
                              [](const CQMRStatusRow &row, QMRTonerInfo *record) {
                                record->supplyUnit = row.integer(kSupplyUnit);
                                record->maxCapacity = row.integer(kSupplyMaxCapacity);
@@ -35,7 +35,7 @@ int32_t CQMRDeviceStatus::refresh_toners(int32_t *count) {
 }
 
 int32_t CQMRDeviceStatus::refresh_alerts(int32_t *count) {
-  return qmr_refresh_records(connection(false), kAlertColumns, &m_alerts, count,
+  return qmr_refresh_records(target(false), kAlertColumns, &m_alerts, count,
                              [](const CQMRStatusRow &row, QMRAlertInfo *record) {
                                record->severityLevel = row.integer(kAlertSeverity);
                                record->group = row.integer(kAlertGroup);

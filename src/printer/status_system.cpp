@@ -40,7 +40,7 @@ constexpr size_t kTypeTextSize = 256;
 
 int32_t CQMRDeviceStatus::refresh_storage(int32_t *count) {
   return qmr_refresh_records(
-      connection(false), kStorageColumns, &m_storage, count,
+      target(false), kStorageColumns, &m_storage, count,
       [](const CQMRStatusRow &row, QMRStorageInfo *record) {
         char type[kTypeTextSize];
         row.text(kStorageType, type);
@@ -54,7 +54,7 @@ int32_t CQMRDeviceStatus::refresh_storage(int32_t *count) {
 
 int32_t CQMRDeviceStatus::refresh_devices(int32_t *count) {
   return qmr_refresh_records(
-      connection(false), kDeviceColumns, &m_devices, count,
+      target(false), kDeviceColumns, &m_devices, count,
       [](const CQMRStatusRow &row, QMRDeviceInfo *record) {
         char type[kTypeTextSize];
         row.text(kDeviceType, type);
@@ -68,10 +68,11 @@ int32_t CQMRDeviceStatus::refresh_devices(int32_t *count) {
 int32_t CQMRDeviceStatus::refresh_printer(QMRPrinterInfo *out) {
   std::memset(&m_printerInfo, 0, sizeof m_printerInfo);
   if (out == nullptr) return QMR_E_INVALID_ARG;
-  TqsOwned<ITqsPduList> rows;
+  TqcOwned<ITqsPduList> rows;
   int32_t rc = walk_table(kPrinterColumns, std::size(kPrinterColumns), &rows);
   if (rc != QMR_OK) return rc;
-  rc = qmr_for_each_status_row(rows.get(), [this](const CQMRStatusRow &row) {
+  rc = qmr_for_each_row(rows.get(), [this](const ITqsPdu *cells, uint32_t) {
+    const CQMRStatusRow row(cells);
     m_printerInfo.printerStatus = row.integer(kPrinterStatus);
     // The error state is a bit string: its octets are copied as they are,
     // zero octets included.

@@ -43,7 +43,7 @@ enum { kOutputType, kOutputStatus, kOutputName, kOutputDescription };
 
 int32_t CQMRDeviceStatus::refresh_input_trays(int32_t *count) {
   return qmr_refresh_records(
-      connection(false), kInputColumns, &m_inputTrays, count,
+      target(false), kInputColumns, &m_inputTrays, count,
       [](const CQMRStatusRow &row, QMRInputTrayInfo *record) {
         record->inputType = row.integer(kInputType);
         record->dimensionUnit = row.integer(kInputDimUnit);
@@ -66,7 +66,7 @@ int32_t CQMRDeviceStatus::refresh_input_trays(int32_t *count) {
 
 int32_t CQMRDeviceStatus::refresh_output_trays(int32_t *count) {
   return qmr_refresh_records(
-      connection(false), kOutputColumns, &m_outputTrays, count,
+      target(false), kOutputColumns, &m_outputTrays, count,
       [](const CQMRStatusRow &row, QMROutputTrayInfo *record) {
         record->outputType = row.integer(kOutputType);
         record->status = row.integer(kOutputStatus);
