@@ -253,7 +253,7 @@ def vellumcraft_7300p():
          (2026, 12, 8, 9, 30, 0), (2026, 12, 8, 9, 31, 12), (0, 0, 0, 0, 0, 0), "from PRINT-SRV"),
         ("JOB00312", 1, 5, 50, 12, 1, "lbernard", "Conference badges", 2,
          (2026, 12, 8, 9, 46, 51), (0, 0, 0, 0, 0, 0), (0, 0, 0, 0, 0, 0), "from WS-0077"),
-        ("JOB00298", 5, 17, 50, 2, 1, "legal", "Contract 4471 \u2013 signed copy", 3,
+        ("JOB00298", 5, 17, 50, 2, 1, "legal", "Contract 4471 \u2013 \"signed\" copy", 3,
          (2026, 12, 8, 7, 15, 3), (0, 0, 0, 0, 0, 0), (0, 0, 0, 0, 0, 0), "held for PIN release"),
     ])
     return p

@@ -1,0 +1,39 @@
+// Simulated printers for the qmr tests: snmpsimd agents on 127.77.50.x
+// serving the demo printer files under the communities "public" (reads)
+// and "private" (the job cancel).
+#ifndef QMR_TESTS_CLI_PRINTER_LAB_H
+#define QMR_TESTS_CLI_PRINTER_LAB_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/snmpsim_agent.h"
+
+inline constexpr char kAddr7300[] = "127.77.50.1";
+inline constexpr char kAddr7300P[] = "127.77.50.2";
+inline constexpr char kAddrForeign[] = "127.77.50.3";
+// Nothing listens here: requests time out.
+inline constexpr char kAddrSilent[] = "127.77.50.9";
+
+inline constexpr char kOid7300[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.5";
+inline constexpr char kOid7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
+
+class PrinterLab {
+ public:
+  PrinterLab() = default;
+  ~PrinterLab();
+  PrinterLab(const PrinterLab &) = delete;
+  PrinterLab &operator=(const PrinterLab &) = delete;
+
+  // Starts the three printers; false with the reason on failure.
+  bool start(std::string *error);
+
+ private:
+  bool add(const std::string &address, const std::string &file, std::string *error);
+
+  std::vector<std::string> m_dirs;
+  std::vector<std::unique_ptr<SnmpsimAgent>> m_agents;
+};
+
+#endif  // QMR_TESTS_CLI_PRINTER_LAB_H
