@@ -333,3 +333,27 @@ TEST(OctetBuffer, BytesTextAndNul) {
 }
 
 }  // namespace
+
+namespace {
+
+// The decoder overwrites values in place; their storage must be reused.
+TEST(ValueReuse, OverwritingKeepsStorage) {
+  ValuePtr bytes = make_value(kTqsOctetString);
+  const std::string first(100, 'a');
+  ASSERT_EQ(bytes->set_text(first.c_str()), QMR_OK);
+  uint32_t n = 0;
+  const uint8_t *before = bytes->get_bytes(&n);
+  ASSERT_EQ(bytes->set_text("short"), QMR_OK);
+  ASSERT_EQ(bytes->set_text(std::string(127, 'b').c_str()), QMR_OK);
+  EXPECT_EQ(bytes->get_bytes(&n), before);
+  EXPECT_EQ(n, 127u);
+
+  OidPtr oid = make_oid("1.3.6.1.2.1.43.11.1.1.9.1.1");
+  const uint32_t *ids = oid->sub_identifiers();
+  ASSERT_EQ(oid->clear(), QMR_OK);
+  for (uint32_t i = 0; i < 20; ++i) ASSERT_EQ(oid->append_sub_identifier(i), QMR_OK);
+  EXPECT_EQ(oid->sub_identifiers(), ids);
+  EXPECT_EQ(oid->length(), 20u);
+}
+
+}  // namespace
