@@ -65,7 +65,7 @@ class Fleet {
       m_sources.push_back(a);
     }
     m_thread = std::thread([this] {
-      m_lab->in_namespace(m_lab->printer(0), [this] { serve(); });
+      DiscoveryLab::in_namespace(m_lab->printer(0), [this] { serve(); });
     });
     while (!m_ready && !m_failed) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -146,7 +146,7 @@ class Fleet {
 // One lab and fleet per size, kept for every benchmark of that size:
 // adding 10,000 addresses takes seconds.
 struct FleetLab {
-  DiscoveryLab lab;
+  DiscoveryLab lab{1};
   std::unique_ptr<Fleet> fleet;
   std::string error;
 };
@@ -157,7 +157,7 @@ FleetLab *fleet_lab(int size) {
   if (!slot) {
     slot.reset(new FleetLab());
     FleetLab &f = *slot;
-    if (f.lab.create(&f.error) && f.lab.add_printer(&f.error) == 0 && f.lab.add_printer_addresses(0, size, &f.error))
+    if (f.lab.create(&f.error) && f.lab.add_printer_addresses(0, size, &f.error))
       f.fleet.reset(new Fleet(&f.lab, size));
   }
   return slot.get();
@@ -209,7 +209,7 @@ void BM_DiscoveryFleet(benchmark::State &state) {
     int32_t found = 0;
     int32_t result = -1;
     int64_t took = 0;
-    f->lab.in_namespace(f->lab.client(), [&] {
+    DiscoveryLab::in_namespace(f->lab.client(), [&] {
       const auto start = std::chrono::steady_clock::now();
       result = finder->find(nullptr, ITqcNetworkAddress::IPv4, 0, nullptr, usm.get(), "", kTimeoutMs, 0, 0, &found);
       took = ms_since(start);
@@ -238,7 +238,7 @@ void BM_DiscoveryFleetBroadcastOnly(benchmark::State &state) {
     int64_t took = 0;
     uint32_t got = 0;
     int32_t result = -1;
-    f->lab.in_namespace(f->lab.client(), [&] {
+    DiscoveryLab::in_namespace(f->lab.client(), [&] {
       ITqcFindDeviceSnmp *facade = tqc_create_find_device_snmp();
       if (facade == nullptr) return;
       facade->init("255.255.255.255", ITqcNetworkAddress::IPv4, 161, 0, nullptr, kTimeoutMs, 0, 0);

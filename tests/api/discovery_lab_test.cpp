@@ -66,13 +66,12 @@ class DiscoveryLabTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!DiscoveryLab::can_run()) return;
-    lab_ = new DiscoveryLab();
+    // Printers 0-3 run agents; printer 4 is left to scripted peers.
+    lab_ = new DiscoveryLab(kPeerPrinter + 1);
     std::string error;
     const char *models[] = {k7300P, k7300PChild, k7300, kForeign};
     bool ok = lab_->create(&error);
-    for (int i = 0; ok && i < 4; ++i) ok = lab_->add_printer(&error) == i && lab_->start_snmpd(i, models[i], &error);
-    // A printer namespace without agent, for scripted peers.
-    ok = ok && lab_->add_printer(&error) == kPeerPrinter;
+    for (int i = 0; ok && i < kPeerPrinter; ++i) ok = lab_->start_snmpd(i, models[i], &error);
     if (!ok) {
       setup_error_ = new std::string(error);
       delete lab_;
@@ -99,7 +98,7 @@ class DiscoveryLabTest : public ::testing::Test {
   // Discovery from the client namespace.
   int32_t find(const char *dest, int32_t protocol, uint32_t timeout_ms, uint32_t retries, int32_t *found) {
     int32_t rc = -1;
-    EXPECT_TRUE(lab_->in_namespace(lab_->client(),
+    EXPECT_TRUE(DiscoveryLab::in_namespace(lab_->client(),
                                    [&] { rc = QMRFindDeviceSNMP(h_, dest, protocol, timeout_ms, retries, found); }));
     return rc;
   }
@@ -120,7 +119,7 @@ class DiscoveryLabTest : public ::testing::Test {
   // A scripted peer on 0.0.0.0:161 or [::]:161 of the agent-less printer.
   UdpPeer *peer(const std::string &bind, UdpPeer::Handler handler) {
     UdpPeer *made = nullptr;
-    EXPECT_TRUE(lab_->in_namespace(lab_->printer(kPeerPrinter), [&] { made = new UdpPeer(bind, 161); }));
+    EXPECT_TRUE(DiscoveryLab::in_namespace(lab_->printer(kPeerPrinter), [&] { made = new UdpPeer(bind, 161); }));
     peers_.emplace_back(made);
     EXPECT_TRUE(made != nullptr && made->ok());
     if (made != nullptr) made->start(std::move(handler));
@@ -148,9 +147,9 @@ TEST_F(DiscoveryLabTest, Ipv4BroadcastRecordsTheSupportedPrinters) {
   ASSERT_EQ(QMR_OK, find(nullptr, kIPv4, 1500, 0, &found));
   EXPECT_EQ(3, found);
   const std::set<Device> expected = {
-      {DiscoveryLab::printer_ipv4(0), "Vellumcraft 7300P", k7300P},
-      {DiscoveryLab::printer_ipv4(1), "Vellumcraft 7300P", k7300PChild},
-      {DiscoveryLab::printer_ipv4(2), "Vellumcraft 7300", k7300},
+      {lab_->net().printer_ipv4(0), "Vellumcraft 7300P", k7300P},
+      {lab_->net().printer_ipv4(1), "Vellumcraft 7300P", k7300PChild},
+      {lab_->net().printer_ipv4(2), "Vellumcraft 7300", k7300},
   };
   const auto devices = walk();
   ASSERT_EQ(3u, devices.size());
@@ -182,7 +181,7 @@ TEST_F(DiscoveryLabTest, Ipv6MulticastReachesEveryPrinter) {
 
 TEST_F(DiscoveryLabTest, UnicastDestinationAsksOnePrinter) {
   int32_t found = -1;
-  const std::string one = DiscoveryLab::printer_ipv4(1);
+  const std::string one = lab_->net().printer_ipv4(1);
   ASSERT_EQ(QMR_OK, find(one.c_str(), kIPv4, 1500, 0, &found));
   EXPECT_EQ(1, found);
   const auto devices = walk();
@@ -191,7 +190,7 @@ TEST_F(DiscoveryLabTest, UnicastDestinationAsksOnePrinter) {
   EXPECT_EQ("Vellumcraft 7300P", devices[0].model);
   EXPECT_EQ(k7300PChild, devices[0].sys_object_id);
   // The foreign model alone gives nothing.
-  const std::string foreign = DiscoveryLab::printer_ipv4(3);
+  const std::string foreign = lab_->net().printer_ipv4(3);
   ASSERT_EQ(QMR_OK, find(foreign.c_str(), kIPv4, 1000, 0, &found));
   EXPECT_EQ(0, found);
   EXPECT_TRUE(walk().empty());
@@ -239,7 +238,7 @@ TEST_F(DiscoveryLabTest, WalkGivesTheLastAnswerFirstAndResetStartsOver) {
   ASSERT_EQ(4, found);
   const auto first = walk();
   ASSERT_EQ(4u, first.size());
-  EXPECT_EQ(DiscoveryLab::printer_ipv4(kPeerPrinter), first[0].address);
+  EXPECT_EQ(lab_->net().printer_ipv4(kPeerPrinter), first[0].address);
   char address[64], model[64], oid[64], zero = 1;
   EXPECT_EQ(0, QMRGetDeviceNext(h_, address, model, &zero, oid));
   QMRFindResetPosition(h_);
