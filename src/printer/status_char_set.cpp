@@ -27,7 +27,7 @@ constexpr char kCancelColumn[] = "1.3.6.1.4.1.58114.8.76.3.2.1.1";
 constexpr char kCancelIndexPrefix[] = "101";
 constexpr int32_t kCancelValue = 1414;
 
-// "column.D.L": 2 numbers of at most 11 characters each, dots and the NUL.
+// "column.D.L": a column OID of about 30 characters and two numbers.
 constexpr size_t kInstanceOidSize = 128;
 
 }  // namespace
