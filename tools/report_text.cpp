@@ -56,6 +56,30 @@ std::string bytes_text(long long bytes) {
 
 std::string or_dash(const std::string &text) { return text.empty() ? "-" : text; }
 
+// Supply units given in fractions of a plain unit, shown in that unit.
+const struct {
+  int32_t unit;
+  int divisor;
+  const char *name;
+} kScaledUnits[] = {{12, 1000, "oz"}, {13, 10, "g"}, {14, 100, "fl oz"}, {15, 10, "ml"}};
+
+std::string amount_text(int32_t amount, int32_t unit) {
+  for (const auto &u : kScaledUnits) {
+    if (u.unit != unit) continue;
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(amount) / u.divisor);
+    return text;
+  }
+  return number(amount);
+}
+
+std::string unit_text(int32_t unit) {
+  for (const auto &u : kScaledUnits) {
+    if (u.unit == unit) return u.name;
+  }
+  return capacity_unit_name(unit);
+}
+
 }  // namespace
 
 std::string dimension_text(int32_t unit, int32_t feed, int32_t cross) {
@@ -157,8 +181,9 @@ std::string status_text(const PrinterReport &r) {
   TextTable supplies({"SUPPLY", "LEVEL", ">REMAINING"});
   for (const QMRTonerInfo &s : r.supplies) {
     const std::string remaining =
-        s.level >= 0 ? number(s.level) + " / " + (s.maxCapacity >= 0 ? number(s.maxCapacity) : level_words(s.maxCapacity)) +
-                           " " + capacity_unit_name(s.supplyUnit)
+        s.level >= 0 ? amount_text(s.level, s.supplyUnit) + " / " +
+                           (s.maxCapacity >= 0 ? amount_text(s.maxCapacity, s.supplyUnit) : level_words(s.maxCapacity)) +
+                           " " + unit_text(s.supplyUnit)
                      : "";
     supplies.add_row({or_dash(QMR_FIELD(s, description)), level_cell(s.level, s.maxCapacity), remaining});
   }
