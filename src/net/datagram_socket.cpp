@@ -107,7 +107,7 @@ int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetw
                      local_port, destination->get_address(), remote_port, remote_port);
   sockaddr_storage target{};
   if (!to_sockaddr(reinterpret_cast<sockaddr *>(&target), destination)) return QMR_E_INVALID_ARG;
-  auto sent = NTqcSocketAPI::api().p_sendto(m_socket, buffer, length, 0, reinterpret_cast<sockaddr *>(&target),
+  auto sent = NTqcSocketAPI::api().p_sendto(m_socket, reinterpret_cast<const char *>(buffer), length, 0, reinterpret_cast<sockaddr *>(&target),
                                             kTqcSockAddrSize);
   if (sent < 0) {
     socket_log().write(kLogError, "fail send(). WSAGetLastError()=%d", error_of_last_call());
@@ -136,7 +136,7 @@ int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout
   }
   sockaddr_storage from{};
   TqcSockLen from_length = kTqcSockAddrSize;
-  auto got = NTqcSocketAPI::api().p_recvfrom(m_socket, buffer, capacity, 0, reinterpret_cast<sockaddr *>(&from),
+  auto got = NTqcSocketAPI::api().p_recvfrom(m_socket, reinterpret_cast<char *>(buffer), capacity, 0, reinterpret_cast<sockaddr *>(&from),
                                              &from_length);
   *received = static_cast<int32_t>(got);
   if (got < 0) {
@@ -166,7 +166,7 @@ int32_t DataGramSocket::set_broadcast(bool enable) {
   EProtocol protocol = m_pLocalAddress->get_protocol();
   if (protocol != ITqcNetworkAddress::IPv4 && protocol != ITqcNetworkAddress::IPX) return QMR_OK;
   int32_t value = enable ? 1 : 0;
-  if (NTqcSocketAPI::api().p_setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, &value, sizeof value) != 0) {
+  if (NTqcSocketAPI::api().p_setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char *>(&value), sizeof value) != 0) {
     socket_log().write(kLogError, "fail setsockopt(). can't set broadcast flag. WSAGetLastError()=%d",
                        error_of_last_call());
     return QMR_E_FAILED;
@@ -177,17 +177,17 @@ int32_t DataGramSocket::set_broadcast(bool enable) {
 int32_t DataGramSocket::set_receive_buffer(int32_t bytes, int32_t *granted) {
   const TqcSocketFunctions &api = NTqcSocketAPI::api();
   int32_t value = bytes;
-  bool set = api.p_setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &value, sizeof value) == 0;
+  bool set = api.p_setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char *>(&value), sizeof value) == 0;
   int32_t actual = 0;
   TqcSockLen length = sizeof actual;
-  bool read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &actual, &length) == 0;
+  bool read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char *>(&actual), &length) == 0;
 #ifdef SO_RCVBUFFORCE
   // The ordinary option is capped by the system's limit; a privileged
   // process may go past it.
   if (read && actual < bytes && api.p_setsockopt(m_socket, SOL_SOCKET, SO_RCVBUFFORCE, &value, sizeof value) == 0) {
     set = true;
     length = sizeof actual;
-    read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &actual, &length) == 0;
+    read = api.p_getsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char *>(&actual), &length) == 0;
   }
 #endif
   if (!set || !read) {
@@ -215,7 +215,8 @@ int32_t DataGramSocket::join_multicast_group(const char *group) {
       ip_mreq membership{};
       std::memcpy(&membership.imr_multiaddr, &address, sizeof membership.imr_multiaddr);
       membership.imr_interface.s_addr = 0;
-      failed = api.p_setsockopt(m_socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+      failed = api.p_setsockopt(m_socket, IPPROTO_IP, IP_ADD_MEMBERSHIP, reinterpret_cast<const char *>(&membership),
+                                sizeof membership);
       break;
     }
     case ITqcNetworkAddress::IPv6: {
@@ -223,7 +224,8 @@ int32_t DataGramSocket::join_multicast_group(const char *group) {
       int32_t rc = tqc_ipv6_text_to_bytes(group, reinterpret_cast<uint8_t *>(&membership.ipv6mr_multiaddr));
       if (rc != QMR_OK) return rc;
       membership.ipv6mr_interface = 0;
-      failed = api.p_setsockopt(m_socket, IPPROTO_IPV6, IPV6_ADD_MEMBERSHIP, &membership, sizeof membership);
+      failed = api.p_setsockopt(m_socket, IPPROTO_IPV6, IPV6_ADD_MEMBERSHIP, reinterpret_cast<const char *>(&membership),
+                                sizeof membership);
       break;
     }
     default:

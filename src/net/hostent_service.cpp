@@ -116,7 +116,7 @@ int32_t CTqcHostEntService::host_name_of(const char *text, ITqsOctetBuffer *out)
   if (address == static_cast<decltype(address)>(INADDR_NONE) && std::strncmp(text, kLimitedBroadcast, sizeof kLimitedBroadcast - 1) != 0) {
     return QMR_E_FAILED;
   }
-  hostent *entry = api.p_gethostbyaddr(&address, sizeof address, tqc_native_family(kTqcFamilyInet));
+  hostent *entry = api.p_gethostbyaddr(reinterpret_cast<const char *>(&address), sizeof address, tqc_native_family(kTqcFamilyInet));
   if (entry == nullptr || entry->h_name == nullptr) return QMR_E_FAILED;
   return out->set_text(entry->h_name);
 }

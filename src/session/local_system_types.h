@@ -72,6 +72,11 @@ constexpr uint8_t kTqcAsnGauge = 0x42;
 constexpr uint8_t kTqcPduGetNext = 0xA1;
 constexpr int32_t kTqcSnmpErrorNoSuchName = 2;
 
+// The Windows agent's structures are packed to four bytes.
+#if defined(_WIN32)
+#pragma pack(push, 4)
+#endif
+
 struct TqcAsnOid {
   uint32_t length;
   uint32_t *ids;  // from tqc_global_alloc
@@ -101,6 +106,10 @@ struct TqcSnmpVarBindList {
   TqcSnmpVarBind *list;  // from tqc_global_alloc
   uint32_t length;
 };
+
+#if defined(_WIN32)
+#pragma pack(pop)
+#endif
 
 using TqcSnmpExtensionInitFn = int32_t (*)(uint32_t tick, void **trap_event, TqcAsnOid *view);
 using TqcSnmpExtensionInitExFn = int32_t (*)(TqcAsnOid *view);
