@@ -170,7 +170,6 @@ int32_t tqc_map_snmp_error(int snmp_errno) {
 }
 
 void tqc_log_snmp_call_failure(const char *call, int sys_errno, int snmp_errno, const char *text) {
-  if (getenv("QMR_V3_DEBUG")) fprintf(stderr, "DBG %s %d %d %s\n", call, sys_errno, snmp_errno, text ? text : "");
   if (text != nullptr && *text != '\0')
     snmp_log().write(kLogError, "%s(): ErrNo = %d, SnmpErrNo = %d, %s", call, sys_errno, snmp_errno, text);
   else
@@ -190,13 +189,13 @@ int32_t tqc_log_session_failure(const char *call, void *sessp) {
 int tqc_snmp_synch_input(int operation, netsnmp_session *session, int reqid, netsnmp_pdu *pdu, void *magic) {
   auto *state = static_cast<STqcSynchState *>(magic);
   if (reqid != state->reqid && pdu != nullptr && pdu->command != SNMP_MSG_REPORT) return 0;
-  state->waiting = false;
+  state->waiting = 0;
   switch (operation) {
     case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
       if (pdu->command == SNMP_MSG_REPORT) {
         const int report = snmpv3_get_report_type(pdu);
         // The library resends on its own after learning the engine time.
-        if (report == SNMPERR_NOT_IN_TIME_WINDOW) state->waiting = true;
+        if (report == SNMPERR_NOT_IN_TIME_WINDOW) state->waiting = 1;
         state->status = STAT_ERROR;
         session->s_snmp_errno = report;
       } else if (pdu->command == SNMP_MSG_RESPONSE) {
@@ -241,14 +240,14 @@ void tqc_snmp_sess_close(void *sessp) {
 int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callback callback,
                                     STqcSynchState *state) {
   netsnmp_session *session = snmp_sess_session(sessp);
-  state->waiting = true;
+  state->waiting = 1;
   state->status = STAT_SUCCESS;
   {
     std::lock_guard<std::mutex> hold(tqc_snmp_library_lock());
     state->reqid = snmp_sess_async_send(sessp, pdu, callback, state);
     if (state->reqid == 0) {
       snmp_free_pdu(pdu);
-      state->waiting = false;
+      state->waiting = 0;
       state->status = STAT_ERROR;
       return state->status;
     }
@@ -270,7 +269,7 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
     }
     if (block != 0 || now_ms() > limit_ms) {
       // Nothing outstanding any more, or the bound ran out.
-      state->waiting = false;
+      state->waiting = 0;
       state->status = STAT_TIMEOUT;
       session->s_snmp_errno = SNMPERR_TIMEOUT;
       break;
@@ -282,7 +281,7 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
     } else if (count == 0) {
       snmp_sess_timeout(sessp);
     } else if (errno != EINTR) {
-      state->waiting = false;
+      state->waiting = 0;
       state->status = STAT_ERROR;
       session->s_snmp_errno = SNMPERR_GENERR;
     }

@@ -46,8 +46,10 @@ void tqc_log_snmp_call_failure(const char *call, int sys_errno, int snmp_errno, 
 int32_t tqc_log_session_failure(const char *call, void *sessp);
 
 // The wait state a response callback sees as its `magic`.
+// Its first members are laid out as net-snmp's own synch_state, which the
+// library writes through `magic` when it gives up on a Report.
 struct STqcSynchState {
-  bool waiting = false;
+  int waiting = 0;
   int status = STAT_SUCCESS;  // STAT_SUCCESS, STAT_ERROR, STAT_TIMEOUT
   int reqid = 0;
   netsnmp_pdu *pdu = nullptr;  // the response (owned), if any

@@ -241,8 +241,7 @@ int32_t tqc_v3_build_request(ITqsPdu *pdu, netsnmp_pdu **out) {
     tqc_log_snmp_call_failure("snmp_pdu_create", errno, SNMPERR_MALLOC, snmp_api_errstring(SNMPERR_MALLOC));
     return QMR_E_NO_MEMORY;
   }
-  // Zero asks the library for an id of its own.
-  request->reqid = pdu->get_request_id();
+  request->reqid = tqc_v3_request_id(pdu->get_request_id());
   const ITqsVarBindList *list = pdu->get_var_bind_list();
   const uint32_t count = list != nullptr ? list->count() : 0;
   for (uint32_t i = 0; i < count; ++i) {
@@ -269,6 +268,12 @@ int32_t tqc_v3_build_request(ITqsPdu *pdu, netsnmp_pdu **out) {
   }
   *out = request;
   return QMR_OK;
+}
+
+long tqc_v3_request_id(int32_t id) {
+  // The library's send answers its request id, 0 meaning failure: an id of
+  // 0 is left to the library to choose.
+  return id != 0 ? static_cast<long>(id) : SNMP_DEFAULT_REQID;
 }
 
 int32_t tqc_v3_build_probe_pdu(netsnmp_pdu **out) {

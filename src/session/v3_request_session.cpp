@@ -83,7 +83,7 @@ int broadcast_callback(int operation, netsnmp_session *session, int reqid, netsn
       return 0;  // keeps the request waiting for more answers
     }
     case NETSNMP_CALLBACK_OP_TIMED_OUT:
-      state->waiting = false;
+      state->waiting = 0;
       if (engines->empty()) {
         state->status = STAT_TIMEOUT;
         session->s_snmp_errno = SNMPERR_TIMEOUT;
@@ -92,12 +92,12 @@ int broadcast_callback(int operation, netsnmp_session *session, int reqid, netsn
       }
       return 1;
     case NETSNMP_CALLBACK_OP_DISCONNECT:
-      state->waiting = false;
+      state->waiting = 0;
       state->status = STAT_ERROR;
       session->s_snmp_errno = SNMPERR_ABORT;
       return 1;
     default:  // send or security failure: nothing more will come
-      state->waiting = false;
+      state->waiting = 0;
       state->status = STAT_ERROR;
       return 1;
   }
@@ -188,7 +188,7 @@ int32_t v3RequestSession::get_engine_id_broad_cast(ITqsSnmpTarget *target,
   netsnmp_pdu *probe = nullptr;
   rc = tqc_v3_build_probe_pdu(&probe);
   if (rc != QMR_OK) return rc;
-  probe->reqid = pdu->get_request_id();
+  probe->reqid = tqc_v3_request_id(pdu->get_request_id());
   library.session()->flags |= SNMP_FLAGS_DONT_PROBE;
 
   STqcSynchState state;

@@ -54,6 +54,8 @@ class CTqcV3LibrarySession {
 // visitor. -3 no memory; -2 OID that does not parse; -5 a value type that
 // is not sent; library codes of snmp_add_var.
 int32_t tqc_v3_build_request(ITqsPdu *pdu, netsnmp_pdu **out);
+// The library request id for the system's id (0 is not usable there).
+long tqc_v3_request_id(int32_t id);
 // The engine-ID probe: an empty-user noAuthNoPriv GetRequest.
 int32_t tqc_v3_build_probe_pdu(netsnmp_pdu **out);
 
