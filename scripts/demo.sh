@@ -44,6 +44,7 @@ lab="qmrdemo$id"
 ns_lan="$lab-lan"
 ns_client="$lab-client"
 subnet=10.77.0
+subnet6=fd77::
 client_ip=$subnet.100
 printers=(vellumcraft-7300 vellumcraft-7300p inkwell-400)
 printer_ips=($subnet.11 $subnet.12 $subnet.13)
@@ -78,14 +79,16 @@ add_ns() {
   run ip -n "$1" link set lo up
 }
 
-# A veth pair from namespace $1 (address $2, interface name $3) to the bridge.
+# A veth pair from namespace $1 (IPv4 address $2, interface name $3, IPv6
+# interface identifier $4) to the bridge.
 attach() {
-  local ns=$1 ip=$2 name=$3
+  local ns=$1 ip=$2 name=$3 host6=$4
   run ip link add "$name" type veth peer name "${name}b"
   run ip link set "$name" netns "$ns"
   run ip link set "${name}b" netns "$ns_lan"
   run ip -n "$ns_lan" link set "${name}b" master br0 up
   run ip -n "$ns" addr add "$ip/24" dev "$name"
+  run ip -n "$ns" addr add "$subnet6$host6/64" dev "$name" nodad
   run ip -n "$ns" link set "$name" up
 }
 
@@ -94,7 +97,7 @@ add_ns "$ns_lan"
 run ip -n "$ns_lan" link add br0 type bridge
 run ip -n "$ns_lan" link set br0 up
 add_ns "$ns_client"
-attach "$ns_client" "$client_ip" "qd${id}c"
+attach "$ns_client" "$client_ip" "qd${id}c" 100
 # The broadcast goes out of the client's only interface.
 run ip -n "$ns_client" route add 255.255.255.255/32 dev "qd${id}c"
 
@@ -102,7 +105,7 @@ for i in "${!printers[@]}"; do
   name=${printers[$i]}
   ns="$lab-p$((i + 1))"
   add_ns "$ns"
-  attach "$ns" "${printer_ips[$i]}" "qd${id}p$((i + 1))"
+  attach "$ns" "${printer_ips[$i]}" "qd${id}p$((i + 1))" "$((i + 11))"
   dir="$workdir/$name"
   mkdir -p "$dir/cache"
   # snmpsimd serves a file under the community of its name.
@@ -111,7 +114,7 @@ for i in "${!printers[@]}"; do
   chmod -R a+rX "$dir"
   chown nobody "$dir/cache"
   ip netns exec "$ns" snmpsimd --data-dir="$dir" --cache-dir="$dir/cache" \
-    --agent-udpv4-endpoint=0.0.0.0:161 --process-user=nobody --process-group=nogroup \
+    --agent-udpv4-endpoint=0.0.0.0:161 --agent-udpv6-endpoint='[::]:161' --process-user=nobody --process-group=nogroup \
     >"$dir/agent.log" 2>&1 &
   pids+=($!)
   printf '  %-18s %-12s %s\n' "$name" "${printer_ips[$i]}" "$(head -n1 "$data/$name.snmprec" | cut -d'|' -f3)"
@@ -141,13 +144,19 @@ if ! in_client "$qmr" discover --timeout 2000 --retries 1; then
   echo "  discovery is pending; the status reports below open the printers directly"
 fi
 
+say "qmr discover --protocol ipv6   (multicast to ff02::1 from the client namespace)"
+if ! in_client "$qmr" discover --protocol ipv6 --timeout 2000 --retries 1; then
+  echo "  IPv6 discovery is pending"
+fi
+
 say "qmr status ${printer_ips[2]}   (not listed above: its model is not supported)"
 if in_client "$qmr" status "${printer_ips[2]}"; then
   echo "demo: the unsupported printer was accepted" >&2
   exit 1
 fi
 
-for ip in "${printer_ips[@]:0:2}"; do
-  say "qmr status $ip"
-  in_client "$qmr" status "$ip"
-done
+say "qmr status ${printer_ips[0]}"
+in_client "$qmr" status "${printer_ips[0]}"
+
+say "qmr status ${subnet6}12   (the Vellumcraft 7300P over IPv6)"
+in_client "$qmr" status "${subnet6}12"
