@@ -1,5 +1,4 @@
-// Job records, character sets and a job row that fails midway, against
-// snmpsimd.
+// Job records and character sets against snmpsimd.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -98,20 +97,6 @@ TEST_F(StatusJobs, CharacterSetsFollowTheLocalizationRow) {
   EXPECT_EQ(3, value);
   ASSERT_EQ(QMR_OK, status->read_char_set(1, &value));
   EXPECT_EQ(106, value);
-}
-
-TEST_F(StatusJobs, RowFailureKeepsTheJobsBeforeIt) {
-  StatusPtr status = open_reader(kAgentIp, "status-jobfail");
-  // The third job's index carries one octet where eight are needed.
-  int32_t count = 77;
-  EXPECT_EQ(QMR_E_INDEX_FIT, status->refresh_jobs(0, &count));
-  EXPECT_EQ(77, count);
-  QMRJobInfo job{};
-  ASSERT_EQ(QMR_OK, status->get_job(0, &job));
-  EXPECT_STREQ("JOB00001", job.jobId);
-  ASSERT_EQ(QMR_OK, status->get_job(1, &job));
-  EXPECT_STREQ("JOB00002", job.jobId);
-  EXPECT_EQ(QMR_E_INDEX, status->get_job(2, &job));
 }
 
 }  // namespace

@@ -18,7 +18,6 @@ namespace status_test {
 
 // Loopback addresses of these suites; the reader always talks to port 161.
 constexpr char kAgentIp[] = "127.77.30.1";
-constexpr char kStallAgentIp[] = "127.77.30.2";
 constexpr char kPeerIp[] = "127.77.30.3";
 
 constexpr uint32_t kTimeoutMs = 2000;
