@@ -250,10 +250,22 @@ bool parse_cli(int argc, char **argv, CliOptions *out, std::string *error) {
     static const char *const kPriv[] = {"des", "aes"};
     bool ok = true;
     if (name == "community") o.community = value;
-    else if (name == "write-community") ok = needs(kWrite), o.write_community = value;
-    else if (name == "find-community") ok = needs(kDiscover), o.find_community = value;
-    else if (name == "dest") ok = needs(kDiscover), o.destination = value;
-    else if (name == "filter") ok = needs(kDiscover), o.filters.push_back(value);
+    else if (name == "write-community") {
+      ok = needs(kWrite);
+      o.write_community = value;
+    }
+    else if (name == "find-community") {
+      ok = needs(kDiscover);
+      o.find_community = value;
+    }
+    else if (name == "dest") {
+      ok = needs(kDiscover);
+      o.destination = value;
+    }
+    else if (name == "filter") {
+      ok = needs(kDiscover);
+      o.filters.push_back(value);
+    }
     else if (name == "timeout") ok = parse_u32(value, &o.timeout_ms);
     else if (name == "retries") ok = parse_u32(value, &o.retries);
     else if (name == "protocol") ok = needs(kDiscover | kAddress) && parse_protocol(value, &o.protocol);

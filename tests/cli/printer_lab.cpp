@@ -44,5 +44,5 @@ bool PrinterLab::add(const std::string &address, const std::string &file, std::s
 
 bool PrinterLab::start(std::string *error) {
   return add(kAddr7300, "vellumcraft-7300.snmprec", error) && add(kAddr7300P, "vellumcraft-7300p.snmprec", error) &&
-         add(kAddrForeign, "inkwell-400.snmprec", error);
+         add(kAddrForeign, "inkwell-400.snmprec", error) && add(kAddrBadJob, "vellumcraft-7300-badjob.snmprec", error);
 }

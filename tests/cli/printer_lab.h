@@ -13,6 +13,8 @@
 inline constexpr char kAddr7300[] = "127.77.50.1";
 inline constexpr char kAddr7300P[] = "127.77.50.2";
 inline constexpr char kAddrForeign[] = "127.77.50.3";
+// A 7300 whose job list cannot be read (one job identifier is cut short).
+inline constexpr char kAddrBadJob[] = "127.77.50.4";
 // Nothing listens here: requests time out.
 inline constexpr char kAddrSilent[] = "127.77.50.9";
 
@@ -26,7 +28,7 @@ class PrinterLab {
   PrinterLab(const PrinterLab &) = delete;
   PrinterLab &operator=(const PrinterLab &) = delete;
 
-  // Starts the three printers; false with the reason on failure.
+  // Starts the printers; false with the reason on failure.
   bool start(std::string *error);
 
  private:

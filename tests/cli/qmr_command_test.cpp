@@ -266,6 +266,33 @@ TEST_F(QmrCommandTest, StatusTextAndItsFailures) {
   EXPECT_TRUE(contains(unknown.err, "resolve host name no-such-printer.invalid")) << unknown.err;
 }
 
+TEST_F(QmrCommandTest, StatusReportsWhatItCouldReadWhenASectionFails) {
+  const RunResult run = run_qmr({"status", kAddrBadJob, "--json"});
+  EXPECT_EQ(1, run.status);
+  EXPECT_TRUE(contains(run.err, "warning: jobs could not be read: error -")) << run.err;
+  const FlatJson j = flatten_json(run.out);
+  ASSERT_FALSE(j.empty()) << run.out;
+  EXPECT_EQ("[1]", j.at("errors"));
+  EXPECT_EQ(json_string_leaf("jobs"), j.at("errors.0.section"));
+  EXPECT_NE("0", j.at("errors.0.code"));
+  EXPECT_EQ("[4]", j.at("inputTrays"));
+  EXPECT_EQ(json_string_leaf("Vellumcraft 7300"), j.at("model"));
+
+  const RunResult text = run_qmr({"status", kAddrBadJob});
+  EXPECT_EQ(1, text.status);
+  EXPECT_TRUE(contains(text.out, "Magenta toner is low")) << text.out;
+}
+
+TEST_F(QmrCommandTest, HostNamesAreResolvedBeforeOpening) {
+  // "localhost" is opened as its numeric address (whatever answers there).
+  const RunResult run = run_qmr(with({"charset", "localhost"}, kQuick));
+  EXPECT_EQ(1, run.status);
+  EXPECT_TRUE(contains(run.err, "open 127.0.0.1: error -")) << run.err;
+  const RunResult v6 = run_qmr(with({"charset", "localhost", "--protocol", "ipv6"}, kQuick));
+  EXPECT_NE(0, v6.status);
+  EXPECT_FALSE(contains(v6.err, "open 127.0.0.1")) << v6.err;
+}
+
 TEST_F(QmrCommandTest, DiscoverKeepsSupportedModelsAndFilters) {
   RunResult run = run_qmr(with({"discover", "--dest", kAddr7300P, "--json"}, kQuick));
   ASSERT_EQ(0, run.status) << run.err;

@@ -268,11 +268,23 @@ def unsupported_printer():
     return p
 
 
+def vellumcraft_7300_bad_job():
+    """The 7300 with the third job's identifier cut short: the job list
+    cannot be read, everything else can (for the tests of partial reports)."""
+    p = vellumcraft_7300()
+    for column in ("10.1.1.7", "10.1.1.10"):
+        prefix = f"{JOB}.{column}.{GROUP_STATE}.3."
+        for oid in [o for o in p.rows if o.startswith(prefix)]:
+            p.rows[f"{JOB}.{column}.{GROUP_STATE}.3.74"] = p.rows.pop(oid)
+    return p
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     vellumcraft_7300().write(os.path.join(out, "vellumcraft-7300.snmprec"))
     vellumcraft_7300p().write(os.path.join(out, "vellumcraft-7300p.snmprec"))
     unsupported_printer().write(os.path.join(out, "inkwell-400.snmprec"))
+    vellumcraft_7300_bad_job().write(os.path.join(out, "vellumcraft-7300-badjob.snmprec"))
 
 
 if __name__ == "__main__":
