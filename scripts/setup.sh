@@ -24,3 +24,8 @@ fi
 
 # The snmpd package starts a system agent on 127.0.0.1:161; the tests bring
 # their own agents on other loopback addresses, so the system one may stay.
+
+# Optional: the Windows cross build and wine (large). QMR_WINDOWS=1 adds it.
+if [ "${QMR_WINDOWS:-0}" = 1 ]; then
+  "$(dirname "${BASH_SOURCE[0]}")/setup-windows.sh"
+fi

@@ -1,6 +1,10 @@
 // The shape of a log line: prefix columns, name, level word, indent, cut.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/syscall.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -49,8 +53,13 @@ constexpr size_t kPrefixChars = 70;
 
 TEST(LogLine, PrefixColumnsForEveryOptionAndRadix) {
   const std::regex time_column(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}:\d{3})");
+#if defined(_WIN32)
+  const long pid = static_cast<long>(GetCurrentProcessId());
+  const long tid = static_cast<long>(GetCurrentThreadId());
+#else
   const long pid = getpid();
   const long tid = syscall(SYS_gettid);
+#endif
   for (uint32_t radix : {10u, 16u}) {
     for (uint32_t options = 0; options <= 7; ++options) {
       SCOPED_TRACE("radix " + std::to_string(radix) + " options " + std::to_string(options));

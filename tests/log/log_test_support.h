@@ -25,9 +25,18 @@ namespace logtest {
 class TempDir {
  public:
   TempDir() {
+#if defined(_WIN32)
+    // No mkdtemp: a name from the process id and a counter, made here.
+    static int made_count = 0;
+    std::error_code failed;
+    std::filesystem::path path = std::filesystem::temp_directory_path(failed) /
+                                 ("qmr-log-test-" + std::to_string(_getpid()) + "-" + std::to_string(++made_count));
+    m_path = !failed && std::filesystem::create_directory(path, failed) ? path.generic_string() : "";
+#else
     char pattern[] = "/tmp/qmr-log-test-XXXXXX";
     const char *made = mkdtemp(pattern);
     m_path = made != nullptr ? made : "";
+#endif
   }
   ~TempDir() {
     std::error_code ignored;
@@ -40,8 +49,14 @@ class TempDir {
   std::string m_path;
 };
 
+// Files are read back in the mode the appenders write them: text (on
+// Windows a line ends in CR LF on disk and in LF here).
 inline std::string read_all(const std::string &path) {
+#if defined(_WIN32)
+  std::ifstream in(path);
+#else
   std::ifstream in(path, std::ios::binary);
+#endif
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
