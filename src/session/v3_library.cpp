@@ -238,7 +238,7 @@ void tqc_snmp_sess_close(void *sessp) {
 }
 
 int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callback callback,
-                                    STqcSynchState *state) {
+                                    STqcSynchState *state, bool collect) {
   netsnmp_session *session = snmp_sess_session(sessp);
   state->waiting = 1;
   state->status = STAT_SUCCESS;
@@ -254,11 +254,13 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
   }
   // The library ends the wait itself after time-out x (retries + 1); the
   // bound only guards against a wait it never ends.
-  const int64_t limit_ms =
-      now_ms() + (static_cast<int64_t>(session->timeout) / 1000) * (session->retries + 1) + kLoopGraceMs;
+  const int64_t collect_until_ms =
+      now_ms() + (static_cast<int64_t>(session->timeout) / 1000) * (session->retries + 1);
+  const int64_t limit_ms = collect_until_ms + kLoopGraceMs;
+  netsnmp_transport *transport = snmp_sess_transport(sessp);
   netsnmp_large_fd_set fds;
   netsnmp_large_fd_set_init(&fds, FD_SETSIZE);
-  while (state->waiting) {
+  while (collect ? !state->finished : state->waiting != 0) {
     int numfds = 0;
     int block = 1;
     struct timeval timeout = {0, 0};
@@ -267,8 +269,21 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
       NETSNMP_LARGE_FD_ZERO(&fds);
       snmp_sess_select_info2(sessp, &numfds, &fds, &timeout, &block);
     }
-    if (block != 0 || now_ms() > limit_ms) {
+    if (block != 0 && collect && transport != nullptr && now_ms() < collect_until_ms) {
+      // The library forgets the request after its first answer; further
+      // answers reach the session's callback until the time-out.
+      const int64_t left = collect_until_ms - now_ms();
+      timeout.tv_sec = static_cast<time_t>(left / 1000);
+      timeout.tv_usec = static_cast<suseconds_t>((left % 1000) * 1000);
+      NETSNMP_LARGE_FD_SET(transport->sock, &fds);
+      if (numfds <= transport->sock) numfds = transport->sock + 1;
+    } else if (block != 0 && collect) {
+      callback(NETSNMP_CALLBACK_OP_TIMED_OUT, session, state->reqid, nullptr, state);
+      state->finished = true;
+      break;
+    } else if (block != 0 || now_ms() > limit_ms) {
       // Nothing outstanding any more, or the bound ran out.
+      state->finished = true;
       state->waiting = 0;
       state->status = STAT_TIMEOUT;
       session->s_snmp_errno = SNMPERR_TIMEOUT;
@@ -281,6 +296,7 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
     } else if (count == 0) {
       snmp_sess_timeout(sessp);
     } else if (errno != EINTR) {
+      state->finished = true;
       state->waiting = 0;
       state->status = STAT_ERROR;
       session->s_snmp_errno = SNMPERR_GENERR;

@@ -54,6 +54,9 @@ struct STqcSynchState {
   int reqid = 0;
   netsnmp_pdu *pdu = nullptr;  // the response (owned), if any
   void *data = nullptr;        // the callback's own data
+  // Set by a collecting callback when it ends the wait: the library clears
+  // `waiting` itself on every Report, which must not end a collection.
+  bool finished = false;
 };
 
 // The plain response callback: keeps a clone of the response; a Report ends
@@ -66,10 +69,13 @@ void *tqc_snmp_sess_open(netsnmp_session *session);
 void tqc_snmp_sess_close(void *sessp);
 
 // Sends `pdu` (always consumed) on the single session and waits until the
-// callback ends the wait or the library reports the time-out. Returns the
-// STAT_* status; the session's error number tells why on STAT_ERROR.
+// callback ends the wait or the library reports the time-out. With
+// `collect`, answers keep coming to `callback` (also set as the session's
+// callback by the caller) until time-out x (retries + 1), after which the
+// callback is told of the time-out. Returns the STAT_* status; the
+// session's error number tells why on STAT_ERROR.
 int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callback callback,
-                                    STqcSynchState *state);
+                                    STqcSynchState *state, bool collect = false);
 
 // Installs the USM user of an open session (its engine ID must be known) so
 // that its keys are used, or takes another reference on the same user

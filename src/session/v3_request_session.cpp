@@ -1,5 +1,6 @@
 #include "session/v3_request_session.h"
 
+#include <cstdlib>
 #include <new>
 #include <string>
 
@@ -80,10 +81,18 @@ int broadcast_callback(int operation, netsnmp_session *session, int reqid, netsn
         snmp_log().write(kLogDebug, "[%s] engine at %s.", kCallbackName, sender.c_str());
         add_engine(engines, sender, port, pdu);
       }
+      // The library adopts the first engine ID it sees for the session and
+      // would then drop the answers of the other engines.
+      if (session->securityEngineIDLen != 0) {
+        std::free(session->securityEngineID);
+        session->securityEngineID = nullptr;
+        session->securityEngineIDLen = 0;
+      }
       return 0;  // keeps the request waiting for more answers
     }
     case NETSNMP_CALLBACK_OP_TIMED_OUT:
       state->waiting = 0;
+      state->finished = true;
       if (engines->empty()) {
         state->status = STAT_TIMEOUT;
         session->s_snmp_errno = SNMPERR_TIMEOUT;
@@ -93,12 +102,13 @@ int broadcast_callback(int operation, netsnmp_session *session, int reqid, netsn
       return 1;
     case NETSNMP_CALLBACK_OP_DISCONNECT:
       state->waiting = 0;
+      state->finished = true;
       state->status = STAT_ERROR;
       session->s_snmp_errno = SNMPERR_ABORT;
       return 1;
-    default:  // send or security failure: nothing more will come
-      state->waiting = 0;
-      state->status = STAT_ERROR;
+    default:
+      // The library reports a Report it cannot use as a security error;
+      // the other engines may still answer, so the collection goes on.
       return 1;
   }
 }
@@ -193,9 +203,13 @@ int32_t v3RequestSession::get_engine_id_broad_cast(ITqsSnmpTarget *target,
 
   STqcSynchState state;
   state.data = engines;
-  const int status = tqc_snmp_sess_synch_response_cb(library.handle(), probe, broadcast_callback, &state);
+  library.session()->callback = broadcast_callback;
+  library.session()->callback_magic = &state;
+  const int status = tqc_snmp_sess_synch_response_cb(library.handle(), probe, broadcast_callback, &state, true);
   if (status != STAT_SUCCESS) rc = status_result("snmp_sess_synch_response_cb", library.handle(), status);
   snmp_free_pdu(state.pdu);
+  // Closed while the wait state it points at still exists.
+  library.close();
   // The time-out ends every collection: what answered is in the list.
   return rc == QMR_E_TIMEOUT ? QMR_OK : rc;
 }
