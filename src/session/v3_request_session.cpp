@@ -7,6 +7,7 @@
 #include "log/log.h"
 #include "net/network_address.h"
 #include "qmr.h"
+#include "session/packet_exchange.h"
 #include "session/request_id.h"
 #include "session/v3_session_factory.h"
 #include "session/v3_translation.h"
@@ -137,24 +138,14 @@ int32_t v3RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
 
 int32_t v3RequestSession::send_sync(ITqsSnmpPacket *packet) {
   CTqcTraceScope trace(kSendSyncName);
-  if (packet == nullptr) return QMR_E_INVALID_ARG;
-  ITqsPdu *pdu = packet->take_pdu();
-  ITqsSnmpTarget *target = packet->take_target();
-  const int32_t rc = send_sync(pdu, target);
-  if (pdu != nullptr) packet->set_pdu(pdu);
-  if (target != nullptr) packet->set_target(target);
-  return rc;
+  return tqs_exchange_packet(packet, [this](ITqsPdu *pdu, ITqsSnmpTarget *target) { return send_sync(pdu, target); });
 }
 
 int32_t v3RequestSession::send_broad_cast_sync(ITqsSnmpPacket *packet, ITqsSnmpPacketList **list) {
   CTqcTraceScope trace(kBroadcastPacketName);
-  if (packet == nullptr) return QMR_E_INVALID_ARG;
-  ITqsPdu *pdu = packet->take_pdu();
-  ITqsSnmpTarget *target = packet->take_target();
-  const int32_t rc = send_broad_cast_sync(pdu, target, list);
-  if (pdu != nullptr) packet->set_pdu(pdu);
-  if (target != nullptr) packet->set_target(target);
-  return rc;
+  return tqs_exchange_packet(packet, [this, list](ITqsPdu *pdu, ITqsSnmpTarget *target) {
+    return send_broad_cast_sync(pdu, target, list);
+  });
 }
 
 int32_t v3RequestSession::send_sync_internal(ITqsPdu *pdu, ITqsSnmpTarget *target) {
