@@ -24,6 +24,7 @@
 #include "api/plugin_usm.h"
 #include "session/find_device.h"
 #include "snmp/object_list.h"
+#include "support/discovery_answer.h"
 #include "support/discovery_lab.h"
 #include "support/udp_peer.h"
 
@@ -33,25 +34,6 @@ constexpr char kModel7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
 constexpr uint32_t kTimeoutMs = 2000;
 // Answers are spread over this part of the first second.
 constexpr int kSpreadMs = 600;
-
-std::vector<uint8_t> oid_content(const std::string &dotted) {
-  std::vector<uint32_t> arcs;
-  size_t pos = 0;
-  while (pos <= dotted.size()) {
-    size_t dot = dotted.find('.', pos);
-    if (dot == std::string::npos) dot = dotted.size();
-    arcs.push_back(static_cast<uint32_t>(std::stoul(dotted.substr(pos, dot - pos))));
-    pos = dot + 1;
-  }
-  std::vector<uint8_t> out{static_cast<uint8_t>(arcs[0] * 40 + arcs[1])};
-  for (size_t i = 2; i < arcs.size(); ++i) {
-    uint8_t chunk[5];
-    int n = 0;
-    for (uint32_t v = arcs[i]; n == 0 || v != 0; v >>= 7) chunk[n++] = static_cast<uint8_t>(v & 0x7F);
-    while (n-- > 0) out.push_back(static_cast<uint8_t>(chunk[n] | (n ? 0x80 : 0)));
-  }
-  return out;
-}
 
 // The fleet: one socket on 0.0.0.0:161 in the responder namespace that
 // answers each request once from every one of its addresses, choosing the
@@ -97,9 +79,7 @@ class Fleet {
       ssize_t got = recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &from_len);
       WireMessage request;
       if (got <= 0 || !WireMessage::parse(buffer, static_cast<size_t>(got), &request)) continue;
-      WireMessage response = request.response();
-      response.varbinds[0] = WireVarBind{request.varbinds[0].oid, 0x06, oid_content(kModel7300P)};
-      answer_all(fd, response.encode(), from);
+      answer_all(fd, discovery_answer(request, kModel7300P), from);
     }
     close(fd);
   }

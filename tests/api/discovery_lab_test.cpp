@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "qmr.h"
+#include "support/discovery_answer.h"
 #include "support/discovery_lab.h"
 #include "support/udp_peer.h"
 
@@ -28,38 +30,20 @@ constexpr char k7300PChild[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6.1";
 // Shares the 7300P text as a prefix but is another model.
 constexpr char kForeign[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.61";
 
+constexpr int32_t kSnmpV3Selector = 2;
+constexpr char kV3User[] = "discoverer";
+constexpr char kV3AuthPass[] = "auth-pass-phrase";
+constexpr char kV3PrivPass[] = "priv-pass-phrase";
+constexpr int32_t kAuthPriv = 2;
+constexpr int32_t kAuthSha = 2;
+constexpr int32_t kPrivAes = 2;
+
 struct Device {
   std::string address;
   std::string model;
   std::string sys_object_id;
   bool operator<(const Device &o) const { return address < o.address; }
 };
-
-// BER content of an OBJECT IDENTIFIER for the scripted peers.
-std::vector<uint8_t> oid_content(const std::string &dotted) {
-  std::vector<uint32_t> arcs;
-  size_t pos = 0;
-  while (pos <= dotted.size()) {
-    size_t dot = dotted.find('.', pos);
-    if (dot == std::string::npos) dot = dotted.size();
-    arcs.push_back(static_cast<uint32_t>(std::stoul(dotted.substr(pos, dot - pos))));
-    pos = dot + 1;
-  }
-  std::vector<uint8_t> out{static_cast<uint8_t>(arcs[0] * 40 + arcs[1])};
-  for (size_t i = 2; i < arcs.size(); ++i) {
-    uint8_t chunk[5];
-    int n = 0;
-    for (uint32_t v = arcs[i]; n == 0 || v != 0; v >>= 7) chunk[n++] = static_cast<uint8_t>(v & 0x7F);
-    while (n-- > 0) out.push_back(static_cast<uint8_t>(chunk[n] | (n ? 0x80 : 0)));
-  }
-  return out;
-}
-
-std::vector<uint8_t> answer(const WireMessage &request, const std::string &sys_object_id) {
-  WireMessage response = request.response();
-  response.varbinds[0] = WireVarBind{request.varbinds[0].oid, 0x06, oid_content(sys_object_id)};
-  return response.encode();
-}
 
 // One lab for the whole suite: agents take seconds to start.
 class DiscoveryLabTest : public ::testing::Test {
@@ -71,7 +55,12 @@ class DiscoveryLabTest : public ::testing::Test {
     std::string error;
     const char *models[] = {k7300P, k7300PChild, k7300, kForeign};
     bool ok = lab_->create(&error);
-    for (int i = 0; ok && i < kPeerPrinter; ++i) ok = lab_->start_snmpd(i, models[i], &error);
+    // Every agent but printer 1's knows the SNMPv3 user.
+    auto with_user = [](SnmpdAgent *agent) {
+      agent->add_user(kV3User, "SHA", kV3AuthPass, "AES", kV3PrivPass, "priv");
+    };
+    for (int i = 0; ok && i < kPeerPrinter; ++i)
+      ok = lab_->start_snmpd(i, models[i], &error, i == 1 ? std::function<void(SnmpdAgent *)>() : with_user);
     if (!ok) {
       setup_error_ = new std::string(error);
       delete lab_;
@@ -138,6 +127,17 @@ std::string *DiscoveryLabTest::setup_error_ = nullptr;
 
 std::set<Device> as_set(const std::vector<Device> &devices) { return {devices.begin(), devices.end()}; }
 
+// The walk holds exactly the expected devices (by address), each whole.
+void expect_devices(const std::set<Device> &expected, const std::vector<Device> &devices) {
+  ASSERT_EQ(expected.size(), devices.size());
+  for (const auto &d : devices) {
+    auto it = expected.find(d);
+    ASSERT_NE(expected.end(), it) << d.address;
+    EXPECT_EQ(it->model, d.model);
+    EXPECT_EQ(it->sys_object_id, d.sys_object_id);
+  }
+}
+
 }  // namespace
 
 // A null IPv4 destination broadcasts to 255.255.255.255: the three supported
@@ -146,19 +146,10 @@ TEST_F(DiscoveryLabTest, Ipv4BroadcastRecordsTheSupportedPrinters) {
   int32_t found = -1;
   ASSERT_EQ(QMR_OK, find(nullptr, kIPv4, 1500, 0, &found));
   EXPECT_EQ(3, found);
-  const std::set<Device> expected = {
-      {lab_->net().printer_ipv4(0), "Vellumcraft 7300P", k7300P},
-      {lab_->net().printer_ipv4(1), "Vellumcraft 7300P", k7300PChild},
-      {lab_->net().printer_ipv4(2), "Vellumcraft 7300", k7300},
-  };
-  const auto devices = walk();
-  ASSERT_EQ(3u, devices.size());
-  for (const auto &d : devices) {
-    auto it = expected.find(d);
-    ASSERT_NE(expected.end(), it) << d.address;
-    EXPECT_EQ(it->model, d.model);
-    EXPECT_EQ(it->sys_object_id, d.sys_object_id);
-  }
+  expect_devices({{lab_->net().printer_ipv4(0), "Vellumcraft 7300P", k7300P},
+                  {lab_->net().printer_ipv4(1), "Vellumcraft 7300P", k7300PChild},
+                  {lab_->net().printer_ipv4(2), "Vellumcraft 7300", k7300}},
+                 walk());
 }
 
 // A null IPv6 destination multicasts to ff02::1; the printers answer from
@@ -231,7 +222,7 @@ TEST_F(DiscoveryLabTest, WalkGivesTheLastAnswerFirstAndResetStartsOver) {
   // Two answers from one scripted printer would be one device, so the peer
   // answers on IPv4 late; the agents answer at once.
   peer("0.0.0.0", UdpPeer::respond([](const WireMessage &request, size_t) {
-         return std::vector<UdpPeer::Reply>{{answer(request, k7300PChild), 400}};
+         return std::vector<UdpPeer::Reply>{{discovery_answer(request, k7300PChild), 400}};
        }));
   int32_t found = -1;
   ASSERT_EQ(QMR_OK, find(nullptr, kIPv4, 1200, 0, &found));
@@ -285,7 +276,7 @@ TEST_F(DiscoveryLabTest, RetryCountMinusOneSendsNothing) {
 // it stay silent.
 TEST_F(DiscoveryLabTest, DiscoveryCommunityIsSent) {
   UdpPeer *counter = peer("0.0.0.0", UdpPeer::respond([](const WireMessage &request, size_t) {
-                            return std::vector<UdpPeer::Reply>{{answer(request, k7300), 0}};
+                            return std::vector<UdpPeer::Reply>{{discovery_answer(request, k7300), 0}};
                           }));
   ASSERT_EQ(QMR_OK, QMRCommandString(h_, "CmdSetCommunityFind", "finders"));
   int32_t found = -1;
@@ -296,6 +287,29 @@ TEST_F(DiscoveryLabTest, DiscoveryCommunityIsSent) {
   ASSERT_TRUE(WireMessage::parse(counter->received()[0].bytes, &sent));
   EXPECT_EQ("finders", sent.community);
   EXPECT_EQ(0xA0, sent.pdu_tag);
+}
+
+// SNMPv3 discovery: engines are found by broadcast, then each is asked
+// with the user's keys; the agent that lacks the user is left out.
+TEST_F(DiscoveryLabTest, SnmpV3FindsTheAgentsThatKnowTheUser) {
+  QMRSecurityBlock block;
+  std::memset(&block, 0, sizeof block);
+  std::strcpy(block.userName, kV3User);
+  block.choice1 = kAuthPriv;
+  block.choice2 = kAuthSha;
+  block.choice3 = kPrivAes;
+  std::strcpy(block.passPhrase1, kV3AuthPass);
+  std::strcpy(block.passPhrase2, kV3PrivPass);
+  int32_t found = -1;
+  int32_t rc = -1;
+  ASSERT_TRUE(DiscoveryLab::in_namespace(lab_->client(), [&] {
+    rc = QMRFindDeviceSNMPEx(h_, nullptr, kIPv4, kSnmpV3Selector, &block, 1500, 0, &found);
+  }));
+  ASSERT_EQ(QMR_OK, rc);
+  EXPECT_EQ(2, found);
+  expect_devices({{lab_->net().printer_ipv4(0), "Vellumcraft 7300P", k7300P},
+                  {lab_->net().printer_ipv4(2), "Vellumcraft 7300", k7300}},
+                 walk());
 }
 
 // The destination's protocol must be the one asked for; nothing is sent

@@ -19,6 +19,7 @@
 #include "snmp/object_list.h"
 #include "snmp/snmp_packet.h"
 #include "snmp/snmp_target.h"
+#include "support/discovery_answer.h"
 #include "support/udp_peer.h"
 
 using namespace session_test;
@@ -30,37 +31,6 @@ constexpr char kSecondIp[] = "127.77.9.2";
 constexpr char kThirdIp[] = "127.77.9.3";
 constexpr char kSysObjectId0[] = "1.3.6.1.2.1.1.2.0";
 constexpr char kModel7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
-
-// BER content of an OBJECT IDENTIFIER (the peer's writer knows no OID values).
-std::vector<uint8_t> oid_content(const std::string &dotted) {
-  std::vector<uint32_t> arcs;
-  size_t pos = 0;
-  while (pos <= dotted.size()) {
-    size_t dot = dotted.find('.', pos);
-    if (dot == std::string::npos) dot = dotted.size();
-    arcs.push_back(static_cast<uint32_t>(std::stoul(dotted.substr(pos, dot - pos))));
-    pos = dot + 1;
-  }
-  std::vector<uint8_t> out{static_cast<uint8_t>(arcs[0] * 40 + arcs[1])};
-  for (size_t i = 2; i < arcs.size(); ++i) {
-    uint8_t chunk[5];
-    int n = 0;
-    uint32_t v = arcs[i];
-    do {
-      chunk[n++] = static_cast<uint8_t>(v & 0x7F);
-      v >>= 7;
-    } while (v != 0);
-    while (n-- > 0) out.push_back(static_cast<uint8_t>(chunk[n] | (n ? 0x80 : 0)));
-  }
-  return out;
-}
-
-// The GetResponse a printer gives to the discovery request.
-std::vector<uint8_t> answer(const WireMessage &request, const std::string &sys_object_id) {
-  WireMessage response = request.response();
-  response.varbinds[0] = WireVarBind{request.varbinds[0].oid, 0x06, oid_content(sys_object_id)};
-  return response.encode();
-}
 
 TqcOwned<RequestSession> new_session() { return TqcOwned<RequestSession>(tqc_create_request_session()); }
 
@@ -111,9 +81,9 @@ TEST(BroadcastPeer, RetriesKeepOneAnswerPerResponderInArrivalOrder) {
   asked.start([&](const UdpPeer::Datagram &d, size_t) {
     WireMessage request;
     if (!WireMessage::parse(d.bytes, &request)) return std::vector<UdpPeer::Reply>{};
-    third.send_to(answer(request, kModel7300P), sender_of(d), d.from_len);
-    second.send_to(answer(request, kModel7300P + std::string(".1")), sender_of(d), d.from_len);
-    return std::vector<UdpPeer::Reply>{{answer(request, "1.3.6.1.4.1.99.1"), 5}};
+    third.send_to(discovery_answer(request, kModel7300P), sender_of(d), d.from_len);
+    second.send_to(discovery_answer(request, kModel7300P + std::string(".1")), sender_of(d), d.from_len);
+    return std::vector<UdpPeer::Reply>{{discovery_answer(request, "1.3.6.1.4.1.99.1"), 5}};
   });
   Broadcast b = broadcast(kAskedIp, asked.port(), 200, 2);
   asked.stop();
@@ -144,7 +114,7 @@ TEST(BroadcastPeer, SecondAnswerFromAnAddressDoesNotReplaceTheFirst) {
   UdpPeer asked(kAskedIp);
   ASSERT_TRUE(asked.ok());
   asked.start(UdpPeer::respond([](const WireMessage &request, size_t) {
-    return std::vector<UdpPeer::Reply>{{answer(request, "1.3.6.1.4.1.1"), 0}, {answer(request, "1.3.6.1.4.1.2"), 20}};
+    return std::vector<UdpPeer::Reply>{{discovery_answer(request, "1.3.6.1.4.1.1"), 0}, {discovery_answer(request, "1.3.6.1.4.1.2"), 20}};
   }));
   Broadcast b = broadcast(kAskedIp, asked.port(), 200, 0);
   ASSERT_EQ(QMR_OK, b.rc);
@@ -171,7 +141,7 @@ TEST(BroadcastPeer, RetryCountMinusOneSendsNothing) {
   UdpPeer asked(kAskedIp);
   ASSERT_TRUE(asked.ok());
   asked.start(UdpPeer::respond([](const WireMessage &request, size_t) {
-    return std::vector<UdpPeer::Reply>{{answer(request, kModel7300P), 0}};
+    return std::vector<UdpPeer::Reply>{{discovery_answer(request, kModel7300P), 0}};
   }));
   Broadcast b = broadcast(kAskedIp, asked.port(), 1000, -1);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -200,7 +170,7 @@ TEST(BroadcastPeer, UndecodableDatagramsAreDropped) {
       client = d.from;
       client_len = d.from_len;
     }
-    return std::vector<UdpPeer::Reply>{{garbage, 0}, {answer(request, kModel7300P), 20}};
+    return std::vector<UdpPeer::Reply>{{garbage, 0}, {discovery_answer(request, kModel7300P), 20}};
   });
   // The second responder sends only garbage, the last datagram of the try.
   std::thread late([&] {
@@ -236,7 +206,7 @@ TEST(FindDeviceFacade, BroadcastsOneGetRequestForTheScalar) {
   UdpPeer asked("::1");
   ASSERT_TRUE(asked.ok());
   asked.start(UdpPeer::respond([](const WireMessage &request, size_t) {
-    return std::vector<UdpPeer::Reply>{{answer(request, kModel7300P), 0}};
+    return std::vector<UdpPeer::Reply>{{discovery_answer(request, kModel7300P), 0}};
   }));
   int32_t rc = -1;
   ITqcFindDeviceSnmp *facade = tqc_create_find_device_snmp(&rc);

@@ -1,12 +1,9 @@
 #include "support/discovery_lab.h"
 
-#include <fcntl.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -20,26 +17,14 @@ DiscoveryLab::~DiscoveryLab() {
   m_lab.destroy();
 }
 
-bool DiscoveryLab::in_namespace(const std::string &ns, const std::function<void()> &fn) {
-  bool entered = false;
-  std::thread worker([&] {
-    const std::string path = "/var/run/netns/" + ns;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    entered = setns(fd, CLONE_NEWNET) == 0;
-    close(fd);
-    if (entered) fn();
-  });
-  worker.join();
-  return entered;
-}
-
-bool DiscoveryLab::start_snmpd(int i, const std::string &sys_object_id, std::string *error) {
+bool DiscoveryLab::start_snmpd(int i, const std::string &sys_object_id, std::string *error,
+                               const std::function<void(SnmpdAgent *)> &configure) {
   auto agent = std::make_unique<SnmpdAgent>("udp:161,udp6:161");
   agent->set_namespace(m_lab.printer(i));
   agent->add_line("rocommunity public default");
   agent->add_line("rocommunity6 public default");
   agent->add_line("sysobjectid " + sys_object_id);
+  if (configure) configure(agent.get());
   const bool started = agent->start(m_lab.printer_ipv4(i) + ":161", error);
   m_agents.push_back(std::move(agent));
   return started;

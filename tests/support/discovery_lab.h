@@ -29,11 +29,15 @@ class DiscoveryLab {
 
   // Runs `fn` on a thread of this process inside namespace `ns`; sockets it
   // opens (and threads it starts) belong there. False when it cannot enter.
-  static bool in_namespace(const std::string &ns, const std::function<void()> &fn);
+  static bool in_namespace(const std::string &ns, const std::function<void()> &fn) {
+    return NetnsLab::run_in_namespace(ns, fn);
+  }
 
   // net-snmp's agent in printer i posing as `sys_object_id`, community
   // "public", on 0.0.0.0:161 and [::]:161; waits (bounded) until it answers.
-  bool start_snmpd(int i, const std::string &sys_object_id, std::string *error);
+  // `configure` may add to its configuration (users, say) before it starts.
+  bool start_snmpd(int i, const std::string &sys_object_id, std::string *error,
+                   const std::function<void(SnmpdAgent *)> &configure = nullptr);
 
   // `count` further IPv4 addresses on printer i (extra_ipv4(0) ...), from a
   // subnet of their own.

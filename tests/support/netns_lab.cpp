@@ -130,10 +130,10 @@ void NetnsLab::stop(pid_t pid) {
   waitpid(pid, &status, 0);
 }
 
-bool NetnsLab::run_in_client(const std::function<void()> &fn) const {
+bool NetnsLab::run_in_namespace(const std::string &ns, const std::function<void()> &fn) {
   bool entered = false;
   std::thread worker([&] {
-    const std::string path = "/var/run/netns/" + m_client;
+    const std::string path = "/var/run/netns/" + ns;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     // Only this thread changes namespace; sockets it opens belong to the lab.

@@ -42,7 +42,9 @@ class NetnsLab {
 
   // Runs `fn` on a thread of this process whose network namespace is the
   // client's: sockets it creates live in the lab. False when setns failed.
-  bool run_in_client(const std::function<void()> &fn) const;
+  bool run_in_client(const std::function<void()> &fn) const { return run_in_namespace(m_client, fn); }
+  // The same for any namespace (a printer's, say).
+  static bool run_in_namespace(const std::string &ns, const std::function<void()> &fn);
 
   // True when labs can be made here (root and the ip tool).
   static bool can_run();
