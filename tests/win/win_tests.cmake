@@ -50,6 +50,9 @@ qmr_win_test(test_win_net LIBRARY qmr_net SOURCES
 
 qmr_win_test(test_win_session LIBRARY qmr_session SOURCES
   ${qmr_tests}/session/local_tables_test.cpp ${qmr_tests}/win/local_tables_win_test.cpp)
+if(NOT NETSNMP_FOUND)
+  target_sources(test_win_session PRIVATE ${qmr_tests}/win/v3_unavailable_win_test.cpp)
+endif()
 
 # The DLL through its exported functions only, loaded as a host loads it;
 # beside the DLL so that LoadLibraryA finds it by name.
