@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "qmr.h"
+#include "snmp/ber_simd.h"
 #include "snmp/ber_tags.h"
 
 class BerReader {
@@ -148,21 +149,20 @@ class BerReader {
   int32_t read_sub_identifiers(const uint8_t *limit, uint32_t *out, size_t *count) {
     const uint8_t *p = m_pos;
     uint32_t *o = out + 1;
-    // Eight one-octet sub-identifiers at a time while no octet has its top bit set.
-    while (limit - p >= 8) {
-      uint64_t word;
-      memcpy(&word, p, sizeof(word));
-      if (word & 0x8080808080808080ull) break;
-      for (int i = 0; i < 8; ++i) o[i] = p[i];
-      p += 8;
-      o += 8;
-    }
     while (p != limit) {
-      uint8_t b = *p++;
-      if (b < kBerSubIdMore) {  // the common one-octet sub-identifier
-        *o++ = b;
+      if (limit - p >= 8 && ber_widen8(p, o)) {
+        p += 8;
+        o += 8;
         continue;
       }
+      // One-octet sub-identifiers up to the next longer one (or the end).
+      uint8_t b = *p++;
+      while (b < kBerSubIdMore) {
+        *o++ = b;
+        if (p == limit) break;
+        b = *p++;
+      }
+      if (b < kBerSubIdMore) break;
       uint32_t acc = b & 0x7Fu;
       do {
         if (p == limit) {

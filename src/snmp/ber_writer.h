@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "snmp/ber_simd.h"
 #include "snmp/ber_tags.h"
 
 class BerWriter {
@@ -189,19 +190,16 @@ class BerWriter {
         // Room for the longest form of every sub-identifier: check once.
         uint8_t *end = m_pos;
         uint8_t *p = end;
-        size_t i = n - 1;
-        // Four one-octet sub-identifiers at a time, the usual case.
-        for (; i >= 5; i -= 4) {
-          uint32_t a = sub[i - 3], b = sub[i - 2], c = sub[i - 1], d = sub[i];
-          if ((a | b | c | d) >= 0x80) break;
-          p -= 4;
-          p[0] = static_cast<uint8_t>(a);
-          p[1] = static_cast<uint8_t>(b);
-          p[2] = static_cast<uint8_t>(c);
-          p[3] = static_cast<uint8_t>(d);
+        // sub[2..i-1] are still to be written, from the back. Eight
+        // one-octet sub-identifiers at a time, the usual case; from the
+        // first block with a longer one on, one at a time.
+        size_t i = n;
+        while (i - 2 >= 8 && ber_narrow8(sub + i - 8, p - 8)) {
+          p -= 8;
+          i -= 8;
         }
-        for (; i >= 2; --i) {
-          uint32_t v = sub[i];
+        while (i > 2) {
+          uint32_t v = sub[--i];
           if (v < 0x80) {
             *--p = static_cast<uint8_t>(v);
           } else {

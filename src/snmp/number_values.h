@@ -19,6 +19,9 @@ class CTqsInteger final : public CTqsValueBase<ITqsSnmpValue> {
   int32_t get_int32(int32_t *result = nullptr) const override;
   int32_t write_text(ITqsOctetBuffer *buffer) const override;
   int32_t set_int32(int32_t number) override;
+  // Non-virtual access for the codec (reached through the type code).
+  int32_t number() const { return m_value; }
+  void set_number(int32_t number) { m_value = number; }
   int32_t set_text(const char *text) override;
   uint32_t index_length(bool implied) const override;
   int32_t append_index_to(ITqsOid *oid, bool implied) const override;
@@ -46,6 +49,9 @@ class CTqsUnsigned32 final : public CTqsValueBase<ITqsSnmpValue> {
   uint32_t get_uint32(int32_t *result = nullptr) const override;
   int32_t write_text(ITqsOctetBuffer *buffer) const override;
   int32_t set_uint32(uint32_t number) override;
+  // Non-virtual access for the codec (reached through the type code).
+  uint32_t number() const { return m_value; }
+  void set_number(uint32_t number) { m_value = number; }
   int32_t set_text(const char *text) override;
   uint32_t index_length(bool implied) const override;
   int32_t append_index_to(ITqsOid *oid, bool implied) const override;

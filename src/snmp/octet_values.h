@@ -30,6 +30,9 @@ class CTqsOctetString : public CTqsValueBase<ITqsSnmpValue> {
   uint32_t sub_identifier(uint32_t position, int32_t *result = nullptr) const override;
   int32_t append_index_to(ITqsOid *oid, bool implied) const override;
   int32_t read_index(const ITqsOid *oid, bool implied, int32_t count) override;
+  // Non-virtual access for the codec (reached through the type code).
+  const uint8_t *bytes() const { return m_bytes.data(); }
+  uint32_t byte_count() const { return static_cast<uint32_t>(m_bytes.size()); }
 
  protected:
   bool indexable() const override { return true; }

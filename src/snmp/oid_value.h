@@ -62,6 +62,22 @@ class CTqsOid final : public CTqsValueBase<ITqsOid> {
   int32_t reserve(uint32_t count) override;
   int32_t append_sub_identifiers(const uint32_t *sub_identifiers, uint32_t count) override;
 
+  // Non-virtual access for the codec, which reaches an OID through a type
+  // code and then calls these directly.
+  // The sub-identifiers; null while the OID holds an invalid text.
+  const CTqsSubIdArray *valid_ids() const { return m_valid ? &m_ids : nullptr; }
+  // Decoding in place: the content is dropped and storage for `count`
+  // sub-identifiers returned (null when out of memory, the OID then empty);
+  // set_decoded_count() then says how many were written.
+  uint32_t *decode_storage(uint32_t count) {
+    if (!m_valid) {
+      m_valid = true;
+      m_badText.clear();
+    }
+    return m_ids.storage(count);
+  }
+  void set_decoded_count(uint32_t count) { m_ids.set_size(count); }
+
  protected:
   bool indexable() const override { return true; }
 
@@ -74,6 +90,11 @@ class CTqsOid final : public CTqsValueBase<ITqsOid> {
   bool m_valid = true;
   std::string m_badText;
 };
+
+// CTqsOid is the only class behind ITqsOid (every OID comes from the
+// factories or clones), so the codec may use its non-virtual access.
+inline CTqsOid *tqs_concrete_oid(ITqsOid *oid) { return static_cast<CTqsOid *>(oid); }
+inline const CTqsOid *tqs_concrete_oid(const ITqsOid *oid) { return static_cast<const CTqsOid *>(oid); }
 
 // Parses a dotted text into `ids`: 0, -2 when the text breaks the syntax
 // rule, -3 when out of memory (ids then hold a partial result).

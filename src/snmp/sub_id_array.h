@@ -32,6 +32,14 @@ class CTqsSubIdArray {
   // Removes `count` entries from `start` (both already within the array).
   void erase(uint32_t start, uint32_t count);
   void clear() { m_count = 0; }
+  // For filling in place (the decoder): the content is dropped and the
+  // storage for `count` entries returned, null when the memory cannot be
+  // had; set_size() then says how many were written.
+  uint32_t *storage(uint32_t count) {
+    m_count = 0;
+    return count <= m_capacity || reserve(count) ? m_pData : nullptr;
+  }
+  void set_size(uint32_t count) { m_count = count; }
 
  private:
   static uint32_t grown(uint32_t needed) { return needed < 2 * needed ? 2 * needed : needed; }

@@ -15,6 +15,8 @@
 #include "snmp/translator.h"
 
 class ITqsOid;
+class CTqsOid;
+class CTqsVarBind;
 
 class TransStreamEncoder final : public ITqsMessageEncoder {
  public:
@@ -57,6 +59,7 @@ class TransStreamEncoder final : public ITqsMessageEncoder {
   int32_t write_oid(const ITqsOid *oid);
 
  private:
+  int32_t write_value(ITqsSnmpValue *value);
   ~TransStreamEncoder() override = default;
 
   CTqsRawPacket *m_pOut = nullptr;
@@ -111,8 +114,11 @@ class TransStreamDecoder final : public ITqsMessageDecoder {
   int32_t open_message();
   int32_t read_unsigned(ITqsSnmpValue *value);
   int32_t read_empty(ITqsSnmpValue *value);
+  int32_t read_var_bind(CTqsVarBind *var_bind);
+  // The value's element, whose tag equals the value's type.
+  int32_t read_value(ITqsSnmpValue *value, uint8_t tag);
   // Reads an OID element into `oid`; on failure `oid` is left empty.
-  int32_t read_oid(ITqsOid *oid);
+  int32_t read_oid(CTqsOid *oid);
 
   const CTqsRawPacket *m_pIn = nullptr;
   int32_t m_version = -1;

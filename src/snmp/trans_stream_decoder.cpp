@@ -9,6 +9,9 @@
 #include "log/log.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
+#include "snmp/number_values.h"
+#include "snmp/octet_values.h"
+#include "snmp/oid_value.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/raw_packet.h"
@@ -17,6 +20,7 @@
 #include "snmp/snmp_value.h"
 #include "snmp/trans_stream.h"
 #include "snmp/var_bind.h"
+#include "snmp/var_bind_impl.h"
 #include "snmp/var_bind_list.h"
 
 namespace {
@@ -25,9 +29,6 @@ namespace {
 constexpr int32_t kMaxErrorStatus = 18;
 constexpr uint32_t kGenericTrapPrefix[] = {1, 3, 6, 1, 6, 3, 1, 1, 5, 0};
 constexpr uint32_t kEnterpriseSpecificTrap = 6;
-// OIDs up to this many sub-identifiers (SNMP's own limit) decode without
-// a heap buffer.
-constexpr size_t kStackSubIdentifiers = 128;
 // Communities up to this length are terminated on the stack.
 constexpr size_t kStackCommunity = 256;
 
@@ -220,7 +221,7 @@ int32_t TransStreamDecoder::code_pdu(ITqsPdu *pdu) {
   if ((rc = code_var_bind_list(list)) != QMR_OK) return rc;
   int32_t error_status = type == kTqsTrap ? 0 : pdu->get_error_status();
   if (error_status != 0 && type != kTqsGetBulkRequest) return list->mark_error(error_status, pdu->get_error_index());
-  return list->set_all_status(0);
+  return QMR_OK;  // every varbind read got status 0
 }
 
 int32_t TransStreamDecoder::code_request_fields(ITqsPdu *pdu) {
@@ -252,7 +253,7 @@ int32_t TransStreamDecoder::code_v1_trap_header(ITqsPdu *pdu) {
       return rc;
     }
   }
-  if ((rc = read_oid(trap)) != QMR_OK) return rc;
+  if ((rc = read_oid(tqs_concrete_oid(trap))) != QMR_OK) return rc;
   uint32_t length = 0;
   const uint8_t *agent_address = nullptr;
   if (m_reader.read_header(kBerTagIpAddress, &length) != QMR_OK ||
@@ -298,26 +299,35 @@ int32_t TransStreamDecoder::code_var_bind_list(ITqsVarBindList *list) {
     snmp_log().write(kLogError, "decode error: length of var bind list is wrong.");
     return QMR_E_DECODE;
   }
-  uint32_t existing = list->count();
+  const uint32_t existing = list->count();
+  ITqsVarBind *const *items = list->items();  // valid until the first append below
   uint32_t i = 0;
   int32_t rc = QMR_OK;
   for (; m_reader.remaining() != 0; ++i) {
-    ITqsVarBind *var_bind = i < existing ? list->get_at(i) : nullptr;
-    if (var_bind == nullptr) {
-      var_bind = tqs_create_var_bind(&rc);
+    CTqsVarBind *var_bind;
+    if (i < existing) {
+      var_bind = static_cast<CTqsVarBind *>(items[i]);
+    } else {
+      var_bind = static_cast<CTqsVarBind *>(tqs_create_var_bind(&rc));
       if (var_bind == nullptr) return rc;
       if ((rc = list->append(var_bind)) != QMR_OK) {
         var_bind->release();
         return rc;
       }
     }
-    if ((rc = code_var_bind(var_bind)) != QMR_OK) return rc;
+    if ((rc = read_var_bind(var_bind)) != QMR_OK) return rc;
   }
   if (i < existing) return list->truncate(i);
   return QMR_OK;
 }
 
+// tqs_create_var_bind makes every varbind, so each one is a CTqsVarBind.
 int32_t TransStreamDecoder::code_var_bind(ITqsVarBind *var_bind) {
+  if (var_bind == nullptr) return QMR_E_INVALID_ARG;
+  return read_var_bind(static_cast<CTqsVarBind *>(var_bind));
+}
+
+int32_t TransStreamDecoder::read_var_bind(CTqsVarBind *var_bind) {
   uint32_t length = 0;
   if (m_reader.read_header(kBerTagSequence, &length) != QMR_OK) return QMR_E_DECODE;
   size_t before = m_reader.consumed();
@@ -326,12 +336,9 @@ int32_t TransStreamDecoder::code_var_bind(ITqsVarBind *var_bind) {
   if (name == nullptr) {
     name = tqs_create_oid(&rc);
     if (name == nullptr) return rc;
-    if ((rc = var_bind->set_name(name)) != QMR_OK) {
-      name->release();
-      return rc;
-    }
+    var_bind->set_name(name);
   }
-  if ((rc = read_oid(name)) != QMR_OK) return rc;
+  if ((rc = read_oid(tqs_concrete_oid(name))) != QMR_OK) return rc;
   uint8_t tag = 0;
   if (m_reader.peek_tag(&tag) != QMR_OK) return QMR_E_DECODE;
   if (!accepted_value_tag(tag)) {
@@ -342,44 +349,69 @@ int32_t TransStreamDecoder::code_var_bind(ITqsVarBind *var_bind) {
   if (value == nullptr || value->type() != tag) {
     value = tqs_create_value(tag, &rc);
     if (value == nullptr) return rc;
-    if ((rc = var_bind->set_value(value)) != QMR_OK) {
-      value->release();
-      return rc;
-    }
+    var_bind->set_value(value);
   }
-  if ((rc = value->accept(this)) != QMR_OK) return rc;
+  if ((rc = read_value(value, tag)) != QMR_OK) return rc;
   if (m_reader.consumed() - before != length) {
     snmp_log().write(kLogError, "decode error: length of var bind is wrong.");
     return QMR_E_DECODE;
   }
+  var_bind->set_status(0);
   return QMR_OK;
 }
 
-int32_t TransStreamDecoder::read_oid(ITqsOid *oid) {
+// The factory makes one class per type code, so once the value's type
+// equals the tag its class is known and the common types are filled
+// directly; the rest go through the visitor.
+int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint8_t tag) {
+  uint32_t bits = 0;
+  switch (tag) {
+    case kBerTagInteger:
+      if (m_reader.read_integer(tag, &bits) != QMR_OK) return QMR_E_DECODE;
+      static_cast<CTqsInteger *>(value)->set_number(static_cast<int32_t>(bits));
+      return QMR_OK;
+    case kBerTagCounter32:
+    case kBerTagGauge32:
+    case kBerTagTimeTicks:
+      if (m_reader.read_integer(tag, &bits) != QMR_OK) return QMR_E_DECODE;
+      static_cast<CTqsUnsigned32 *>(value)->set_number(bits);
+      return QMR_OK;
+    case kBerTagOctetString: {
+      uint32_t length = 0;
+      const uint8_t *bytes = nullptr;
+      if (m_reader.read_header(tag, &length) != QMR_OK || m_reader.read_octets(length, &bytes) != QMR_OK) {
+        return QMR_E_DECODE;
+      }
+      return as_decode_result(static_cast<CTqsOctetString *>(value)->CTqsOctetString::set_bytes(bytes, length));
+    }
+    case kBerTagOid:
+      return read_oid(static_cast<CTqsOid *>(value));
+    case kBerTagNull:
+      return read_empty(value);
+    default:
+      return value->accept(this);
+  }
+}
+
+int32_t TransStreamDecoder::read_oid(CTqsOid *oid) {
   uint32_t length = 0;
   if (m_reader.read_header(kBerTagOid, &length) != QMR_OK) {
-    oid->set_sub_identifiers(nullptr, 0);
+    oid->decode_storage(0);  // left empty
     return QMR_E_DECODE;
   }
   // Never look past the datagram, even when the length claims more.
   size_t available = m_reader.remaining();
   size_t content = length < available ? length : available;
   const uint8_t *limit = m_reader.position() + content;
-  uint32_t small[kStackSubIdentifiers];
-  std::unique_ptr<uint32_t[]> large;
-  uint32_t *sub = small;
-  // Each sub-identifier takes an octet at least; the first holds two.
-  if (content + 1 > kStackSubIdentifiers) {
-    large.reset(new (std::nothrow) uint32_t[content + 1]);
-    if (!large) return QMR_E_NO_MEMORY;
-    sub = large.get();
-  }
+  // Straight into the OID: each sub-identifier takes an octet at least and
+  // the first holds two. A datagram is far below 2^32 octets.
+  uint32_t *sub = oid->decode_storage(static_cast<uint32_t>(content + 1));
+  if (sub == nullptr) return QMR_E_NO_MEMORY;
   size_t count = 0;
   size_t before = m_reader.consumed();
   if (content != 0) {
     if (m_reader.read_sub_identifiers(limit, sub, &count) != QMR_OK) {
       snmp_log().write(kLogError, "decode error. oid format is wrong.");
-      oid->set_sub_identifiers(nullptr, 0);
       return QMR_E_DECODE;
     }
     // The first encoded sub-identifier holds the first two (X * 40 + Y).
@@ -389,11 +421,9 @@ int32_t TransStreamDecoder::read_oid(ITqsOid *oid) {
     sub[1] = v - 40 * x;
     ++count;
   }
-  if (m_reader.consumed() - before != length) {
-    oid->set_sub_identifiers(nullptr, 0);
-    return QMR_E_DECODE;
-  }
-  return oid->set_sub_identifiers(count ? sub : nullptr, static_cast<uint32_t>(count));
+  if (m_reader.consumed() - before != length) return QMR_E_DECODE;
+  oid->set_decoded_count(static_cast<uint32_t>(count));
+  return QMR_OK;
 }
 
 int32_t TransStreamDecoder::read_unsigned(ITqsSnmpValue *value) {
@@ -410,7 +440,7 @@ int32_t TransStreamDecoder::read_empty(ITqsSnmpValue *value) {
   return QMR_OK;
 }
 
-int32_t TransStreamDecoder::visit_oid(ITqsOid *value) { return read_oid(value); }
+int32_t TransStreamDecoder::visit_oid(ITqsOid *value) { return read_oid(tqs_concrete_oid(value)); }
 
 int32_t TransStreamDecoder::visit_octet_string(ITqsSnmpValue *value) {
   uint32_t length = 0;

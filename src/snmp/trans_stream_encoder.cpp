@@ -8,6 +8,9 @@
 #include "log/log.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
+#include "snmp/number_values.h"
+#include "snmp/octet_values.h"
+#include "snmp/oid_value.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/raw_packet.h"
@@ -16,6 +19,7 @@
 #include "snmp/snmp_value.h"
 #include "snmp/trans_stream.h"
 #include "snmp/var_bind.h"
+#include "snmp/var_bind_impl.h"
 #include "snmp/var_bind_list.h"
 
 namespace {
@@ -47,14 +51,14 @@ bool valid_pdu_type(int32_t type) {
 }  // namespace
 
 int32_t TransStreamEncoder::write_oid(const ITqsOid *oid) {
-  uint32_t n = oid->length();
-  const uint32_t *sub = oid->sub_identifiers();
+  const CTqsSubIdArray *ids = tqs_concrete_oid(oid)->valid_ids();
+  uint32_t n = ids ? ids->size() : oid->length();
   if (n == 1) {
     snmp_log().write(kLogError, "encode error:oid size is 1.");
     return QMR_E_INVALID_ARG;
   }
-  if (n != 0 && sub == nullptr) return QMR_E_INVALID_ARG;  // text that is no OID
-  if (!m_writer.put_oid(sub, n, &m_lastSize)) return QMR_E_INVALID_ARG;
+  if (ids == nullptr) return QMR_E_INVALID_ARG;  // text that is no OID
+  if (!m_writer.put_oid(ids->data(), n, &m_lastSize)) return QMR_E_INVALID_ARG;
   return QMR_OK;
 }
 
@@ -177,8 +181,9 @@ int32_t TransStreamEncoder::code_pdu(ITqsPdu *pdu) {
 
 int32_t TransStreamEncoder::code_var_bind_list(ITqsVarBindList *list) {
   size_t content = 0;
+  ITqsVarBind *const *items = list->items();
   for (uint32_t i = list->count(); i-- > 0;) {
-    int32_t rc = code_var_bind(list->get_at(i));
+    int32_t rc = code_var_bind(items[i]);
     if (rc != QMR_OK) return rc;
     content += m_lastSize;
     ++m_varBindCount;
@@ -187,24 +192,49 @@ int32_t TransStreamEncoder::code_var_bind_list(ITqsVarBindList *list) {
   return m_writer.overflow() ? QMR_E_MESSAGE_SIZE : QMR_OK;
 }
 
+// tqs_create_var_bind makes every varbind, so each one is a CTqsVarBind.
 int32_t TransStreamEncoder::code_var_bind(ITqsVarBind *var_bind) {
   if (var_bind == nullptr) return QMR_E_INVALID_ARG;
-  ITqsOid *name = var_bind->get_name();
+  const CTqsVarBind *concrete = static_cast<const CTqsVarBind *>(var_bind);
+  ITqsOid *name = concrete->get_name();
   if (name == nullptr) return QMR_E_INVALID_ARG;
-  ITqsSnmpValue *value = var_bind->get_value();
-  int32_t rc;
-  if (value != nullptr) {
-    rc = value->accept(this);
-  } else {
-    m_lastSize = m_writer.put_empty(kBerTagNull);  // an absent value goes out as NULL
-    rc = QMR_OK;
-  }
+  ITqsSnmpValue *value = concrete->get_value();
+  int32_t rc = value != nullptr ? write_value(value) : visit_null(nullptr);  // an absent value goes out as NULL
   if (rc != QMR_OK) return rc;
   size_t content = m_lastSize;
   if ((rc = write_oid(name)) != QMR_OK) return rc;
   content += m_lastSize;
   m_lastSize = m_writer.put_header(kBerTagSequence, content);
   return m_writer.overflow() ? QMR_E_MESSAGE_SIZE : QMR_OK;
+}
+
+// The factory makes one class per type code, so the common types are
+// written from their class directly; the rest go through the visitor.
+int32_t TransStreamEncoder::write_value(ITqsSnmpValue *value) {
+  const uint32_t type = value->type();
+  switch (type) {
+    case kTqsNull:
+      m_lastSize = m_writer.put_empty(kBerTagNull);
+      return QMR_OK;
+    case kTqsInteger:
+      m_lastSize = m_writer.put_int32(kBerTagInteger, static_cast<const CTqsInteger *>(value)->number());
+      return QMR_OK;
+    case kTqsCounter32:
+    case kTqsGauge32:
+    case kTqsTimeTicks:
+      m_lastSize =
+          m_writer.put_uint32(static_cast<uint8_t>(type), static_cast<const CTqsUnsigned32 *>(value)->number());
+      return QMR_OK;
+    case kTqsOctetString: {
+      const CTqsOctetString *octets = static_cast<const CTqsOctetString *>(value);
+      m_lastSize = m_writer.put_octets(kBerTagOctetString, octets->bytes(), octets->byte_count());
+      return QMR_OK;
+    }
+    case kTqsObjectId:
+      return write_oid(static_cast<const CTqsOid *>(value));
+    default:
+      return value->accept(this);
+  }
 }
 
 // Error-index first, so that the wire order is request-id, error-status, error-index.

@@ -110,6 +110,8 @@ class CTqsVarBindList final : public ITqsVarBindList {
 
   int32_t reserve(uint32_t count) override { return make_room(count) ? QMR_OK : QMR_E_NO_MEMORY; }
 
+  ITqsVarBind *const *items() const override { return m_items.data(); }
+
  private:
   ~CTqsVarBindList() { truncate(0); }
 

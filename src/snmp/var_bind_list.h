@@ -43,6 +43,9 @@ class ITqsVarBindList {
   virtual int32_t truncate(uint32_t count) = 0;
   // Makes room for `count` varbinds so that appends do not reallocate.
   virtual int32_t reserve(uint32_t count) = 0;
+  // The count() varbinds in order, lent until the list changes, so that the
+  // codec walks them without a call per varbind.
+  virtual ITqsVarBind *const *items() const = 0;
 
  protected:
   virtual ~ITqsVarBindList() = default;
