@@ -11,6 +11,12 @@ packages=(
   iproute2 procps python3
 )
 
+# Optional, large (over 1 GB with wine): the Windows cross build, wine to
+# run its tests and GoogleTest's sources to build for it. QMR_WINDOWS=1.
+if [ "${QMR_WINDOWS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -24,8 +30,3 @@ fi
 
 # The snmpd package starts a system agent on 127.0.0.1:161; the tests bring
 # their own agents on other loopback addresses, so the system one may stay.
-
-# Optional: the Windows cross build and wine (large). QMR_WINDOWS=1 adds it.
-if [ "${QMR_WINDOWS:-0}" = 1 ]; then
-  "$(dirname "${BASH_SOURCE[0]}")/setup-windows.sh"
-fi

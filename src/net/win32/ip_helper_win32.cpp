@@ -9,11 +9,11 @@
 
 #include <atomic>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "net/ip_helper_api.h"
 #include "net/win32/module_loader_win32.h"
+#include "net/win32/system_list_win32.h"
 
 namespace {
 
@@ -23,31 +23,12 @@ using SystemGetAdaptersAddressesFn = ULONG(WINAPI *)(ULONG, ULONG, PVOID, PIP_AD
 std::atomic<SystemGetAdaptersInfoFn> g_adapters_info{nullptr};
 std::atomic<SystemGetAdaptersAddressesFn> g_adapters_addresses{nullptr};
 
-// Lists change between the calls; a few rounds of growing are enough.
-constexpr int kFetchRounds = 4;
-
-// The system list into `storage` (8-byte aligned): the system's answer.
-template <typename Call>
-ULONG fetch(Call call, std::vector<uint64_t> &storage) {
-  ULONG size = 0;
-  ULONG rc = call(nullptr, &size);
-  for (int round = 0; round < kFetchRounds && rc == ERROR_BUFFER_OVERFLOW; ++round) {
-    try {
-      storage.assign(size / sizeof(uint64_t) + 1, 0);
-    } catch (const std::bad_alloc &) {
-      return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    size = static_cast<ULONG>(storage.size() * sizeof(uint64_t));
-    rc = call(storage.data(), &size);
-  }
-  return rc;
-}
-
 uint32_t WINAPI get_adapters_info(TqcAdapterInfo *buffer, uint32_t *size) {
   SystemGetAdaptersInfoFn system = g_adapters_info.load(std::memory_order_acquire);
   if (size == nullptr || system == nullptr) return ERROR_INVALID_PARAMETER;
   std::vector<uint64_t> storage;
-  ULONG rc = fetch([system](void *b, ULONG *s) { return system(static_cast<PIP_ADAPTER_INFO>(b), s); }, storage);
+  DWORD rc = tqc_win32_fetch_list([system](void *b, ULONG *s) { return system(static_cast<PIP_ADAPTER_INFO>(b), s); },
+                                  ERROR_BUFFER_OVERFLOW, storage);
   if (rc != ERROR_SUCCESS) return rc;
   const auto *first = reinterpret_cast<const IP_ADAPTER_INFO *>(storage.data());
   size_t count = 0;
@@ -79,9 +60,9 @@ uint32_t WINAPI get_adapters_addresses(uint32_t family, uint32_t flags, void *re
   SystemGetAdaptersAddressesFn system = g_adapters_addresses.load(std::memory_order_acquire);
   if (size == nullptr || system == nullptr) return ERROR_INVALID_PARAMETER;
   std::vector<uint64_t> storage;
-  ULONG rc = fetch(
+  DWORD rc = tqc_win32_fetch_list(
       [&](void *b, ULONG *s) { return system(family, flags, reserved, static_cast<PIP_ADAPTER_ADDRESSES>(b), s); },
-      storage);
+      ERROR_BUFFER_OVERFLOW, storage);
   if (rc != ERROR_SUCCESS) return rc;
   const auto *first = reinterpret_cast<const IP_ADAPTER_ADDRESSES *>(storage.data());
   size_t count = 0;

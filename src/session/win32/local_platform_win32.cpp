@@ -7,11 +7,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "net/socket_types.h"
 #include "net/win32/module_loader_win32.h"
+#include "net/win32/system_list_win32.h"
 #include "session/local_system_types.h"
 
 // The extension agent's structures are used as the system lays them out.
@@ -53,32 +53,16 @@ std::atomic<SystemForwardFn> g_forward{nullptr};
 std::atomic<SystemIfFn> g_interfaces{nullptr};
 std::atomic<SystemAddrFn> g_addresses{nullptr};
 
-// Tables change between the calls; a few rounds of growing are enough.
-constexpr int kFetchRounds = 4;
-
-template <typename SystemTable, typename SystemFn>
-DWORD fetch(SystemFn system, BOOL sorted, std::vector<uint64_t> &storage) {
-  ULONG size = 0;
-  DWORD rc = system(nullptr, &size, sorted);
-  for (int round = 0; round < kFetchRounds && rc == ERROR_INSUFFICIENT_BUFFER; ++round) {
-    try {
-      storage.assign(size / sizeof(uint64_t) + 1, 0);
-    } catch (const std::bad_alloc &) {
-      return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    size = static_cast<ULONG>(storage.size() * sizeof(uint64_t));
-    rc = system(reinterpret_cast<SystemTable *>(storage.data()), &size, sorted);
-  }
-  return rc;
-}
-
 // Converts the system's table into the library's with the two-call
 // protocol: too small a buffer gets the size the converted table needs.
 template <typename SystemTable, typename Table, typename SystemFn, typename Convert>
 uint32_t translate_table(SystemFn system, Table *table, uint32_t *size, int32_t sorted, Convert convert) {
   if (size == nullptr || system == nullptr) return ERROR_INVALID_PARAMETER;
   std::vector<uint64_t> storage;
-  DWORD rc = fetch<SystemTable>(system, sorted != 0 ? TRUE : FALSE, storage);
+  const BOOL order = sorted != 0 ? TRUE : FALSE;
+  DWORD rc = tqc_win32_fetch_list(
+      [&](void *b, ULONG *s) { return system(static_cast<SystemTable *>(b), s, order); }, ERROR_INSUFFICIENT_BUFFER,
+      storage);
   if (rc != NO_ERROR) return rc;
   const auto *source = reinterpret_cast<const SystemTable *>(storage.data());
   uint32_t count = source->dwNumEntries;
