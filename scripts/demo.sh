@@ -20,7 +20,12 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
-say() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+# Headings in bold on a terminal, plain in a log.
+if [ -t 1 ]; then
+  say() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+else
+  say() { printf '\n== %s\n' "$*"; }
+fi
 # Every lab command is bounded in time.
 run() { timeout 20 "$@"; }
 
