@@ -20,6 +20,13 @@ log="$build/ctest-summary.log"
 ctest --test-dir "$build" --output-on-failure --timeout "$per_test_timeout" 2>&1 | tee "$log"
 status=${PIPESTATUS[0]}
 
+# Fuzzing, the sanitizer builds and the threading tests under TSan.
+# QMR_CI_SECONDS is the time the whole run may take; they get what is left.
+if [ "${QMR_FULL_CI:-0}" = 1 ]; then
+  QMR_RELIABILITY_BUDGET=$(( ${QMR_CI_SECONDS:-3600} - SECONDS - 60 )) "$root/scripts/reliability.sh" ||
+    { echo "reliability checks failed"; status=1; }
+fi
+
 # ctest prints "NN% tests passed, F tests failed out of T".
 summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
 if [[ $summary =~ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then

@@ -101,6 +101,7 @@ void LossyProxy::stop() {
   m_client_by_upstream.clear();
   m_upstream_by_client.clear();
   m_upstream_order.clear();
+  m_try_by_upstream.clear();
   if (m_front_fd >= 0) close(m_front_fd);
   m_front_fd = -1;
 }
@@ -135,6 +136,7 @@ int LossyProxy::upstream_for(const sockaddr_in &client) {
     m_upstream_order.pop_front();
     m_upstream_by_client.erase(endpoint_key(m_client_by_upstream[oldest]));
     m_client_by_upstream.erase(oldest);
+    m_try_by_upstream.erase(oldest);
     close(oldest);
   }
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
@@ -151,8 +153,8 @@ int LossyProxy::upstream_for(const sockaddr_in &client) {
   return fd;
 }
 
-void LossyProxy::pass(Direction *direction, int fd, const sockaddr_in &to, std::vector<uint8_t> bytes,
-                      uint64_t salt) {
+uint32_t LossyProxy::pass(Direction *direction, int fd, const sockaddr_in &to, std::vector<uint8_t> bytes,
+                          uint64_t salt, uint32_t try_number) {
   uint64_t content = content_key(bytes);
   std::lock_guard<std::mutex> hold(m_lock);
   uint32_t occurrence = direction->occurrences[content]++;
@@ -161,9 +163,11 @@ void LossyProxy::pass(Direction *direction, int fd, const sockaddr_in &to, std::
   ++direction->counts.seen;
   double drop = unit(&state), duplicate = unit(&state), reorder = unit(&state);
   double delay = unit(&state), second_delay = unit(&state);
-  if (drop < f.drop) {
+  if (try_number == 0) try_number = occurrence + 1;
+  bool must_pass = f.passing_try > 0 && try_number >= static_cast<uint32_t>(f.passing_try);
+  if (drop < f.drop && !must_pass) {
     ++direction->counts.dropped;
-    return;
+    return occurrence;
   }
   int64_t now = now_us();
   int64_t due = now + static_cast<int64_t>(delay * f.max_delay_ms * 1000);
@@ -176,6 +180,7 @@ void LossyProxy::pass(Direction *direction, int fd, const sockaddr_in &to, std::
     m_pending.push_back({now + static_cast<int64_t>(second_delay * f.max_delay_ms * 1000), fd, to, bytes});
   }
   m_pending.push_back({due, fd, to, std::move(bytes)});
+  return occurrence;
 }
 
 void LossyProxy::flush_due() {
@@ -212,11 +217,12 @@ void LossyProxy::run() {
         std::vector<uint8_t> bytes(buffer.begin(), buffer.begin() + n);
         if (p.fd == m_front_fd) {
           int up = upstream_for(from);
-          if (up >= 0) pass(&m_to_agent, up, m_agent_addr, std::move(bytes), kToAgentSalt);
+          if (up >= 0) m_try_by_upstream[up] = pass(&m_to_agent, up, m_agent_addr, std::move(bytes), kToAgentSalt, 0) + 1;
         } else {
           auto client = m_client_by_upstream.find(p.fd);
           if (client != m_client_by_upstream.end())
-            pass(&m_to_client, m_front_fd, client->second, std::move(bytes), kToClientSalt);
+            pass(&m_to_client, m_front_fd, client->second, std::move(bytes), kToClientSalt,
+                 m_try_by_upstream[p.fd]);
         }
       }
     }

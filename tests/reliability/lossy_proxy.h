@@ -26,6 +26,10 @@ class LossyProxy {
     double duplicate = 0;
     double reorder = 0;       // held back behind later datagrams
     int max_delay_ms = 0;     // uniform extra delay of every datagram
+    // From this try of a request on (1-based), neither the request nor its
+    // answers are dropped: losses come in bursts of at most this many
+    // minus one tries. 0: no such bound.
+    int passing_try = 0;
   };
   struct Counts {
     uint64_t seen = 0;
@@ -63,7 +67,11 @@ class LossyProxy {
   };
 
   void run();
-  void pass(Direction *direction, int fd, const sockaddr_in &to, std::vector<uint8_t> bytes, uint64_t salt);
+  // Queues or drops one datagram; returns its content's occurrence count
+  // before it (0 for the first). `try_number` is that of the request the
+  // datagram is or answers.
+  uint32_t pass(Direction *direction, int fd, const sockaddr_in &to, std::vector<uint8_t> bytes, uint64_t salt,
+                uint32_t try_number);
   int upstream_for(const sockaddr_in &client);
   void flush_due();
 
@@ -79,6 +87,7 @@ class LossyProxy {
   std::map<uint64_t, int> m_upstream_by_client;
   std::map<int, sockaddr_in> m_client_by_upstream;
   std::deque<int> m_upstream_order;
+  std::map<int, uint32_t> m_try_by_upstream;  // try number of the last request sent
 
   mutable std::mutex m_lock;
   Direction m_to_agent;
