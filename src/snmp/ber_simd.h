@@ -1,4 +1,4 @@
-// Widening and narrowing of one-octet OID sub-identifiers, eight at a time.
+// Widening and narrowing of one-octet OID sub-identifiers in blocks.
 // Sub-identifiers below 128 are one octet each on the wire and make up
 // nearly every OID an agent sends, so the codec moves them in blocks; a
 // block that holds a longer sub-identifier is left to the caller's
@@ -46,6 +46,22 @@ inline bool ber_narrow8(const uint32_t *in, uint8_t *out) {
 #else
   if ((in[0] | in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) >= 0x80) return false;
   for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(in[i]);
+#endif
+  return true;
+}
+
+// The same for four values.
+inline bool ber_narrow4(const uint32_t *in, uint8_t *out) {
+#ifdef QMR_BER_SSE2
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in));
+  const __m128i high = _mm_and_si128(a, _mm_set1_epi32(~0x7F));
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(high, _mm_setzero_si128())) != 0xFFFF) return false;
+  const __m128i words = _mm_packs_epi32(a, a);
+  const int32_t bytes = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+  memcpy(out, &bytes, sizeof(bytes));
+#else
+  if ((in[0] | in[1] | in[2] | in[3]) >= 0x80) return false;
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(in[i]);
 #endif
   return true;
 }

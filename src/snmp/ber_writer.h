@@ -190,13 +190,25 @@ class BerWriter {
         // Room for the longest form of every sub-identifier: check once.
         uint8_t *end = m_pos;
         uint8_t *p = end;
-        // sub[2..i-1] are still to be written, from the back. Eight
-        // one-octet sub-identifiers at a time, the usual case; from the
-        // first block with a longer one on, one at a time.
+        // sub[2..i-1] are still to be written, from the back. One-octet
+        // sub-identifiers go in blocks of eight, then four, the usual case;
+        // from the first block with a longer one on, one at a time.
         size_t i = n;
         while (i - 2 >= 8 && ber_narrow8(sub + i - 8, p - 8)) {
           p -= 8;
           i -= 8;
+        }
+        if (i - 2 < 8) {
+          if (i - 2 >= 4 && ber_narrow4(sub + i - 4, p - 4)) {
+            p -= 4;
+            i -= 4;
+          }
+          // The last one to three as the block sub[2..5], which overlaps
+          // octets already written by blocks with the same values.
+          if (i > 2 && i - 2 < 4 && n >= 6 && ber_narrow4(sub + 2, p - (i - 2))) {
+            p -= i - 2;
+            i = 2;
+          }
         }
         while (i > 2) {
           uint32_t v = sub[--i];

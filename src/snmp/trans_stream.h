@@ -21,6 +21,8 @@ class CTqsVarBind;
 class TransStreamEncoder final : public ITqsMessageEncoder {
  public:
   TransStreamEncoder() = default;
+  // Public so that the codec front can keep one on its stack.
+  ~TransStreamEncoder() override = default;
   TransStreamEncoder(const TransStreamEncoder &) = delete;
   TransStreamEncoder &operator=(const TransStreamEncoder &) = delete;
 
@@ -60,7 +62,6 @@ class TransStreamEncoder final : public ITqsMessageEncoder {
 
  private:
   int32_t write_value(ITqsSnmpValue *value);
-  ~TransStreamEncoder() override = default;
 
   CTqsRawPacket *m_pOut = nullptr;
   int32_t m_version = -1;
@@ -72,6 +73,8 @@ class TransStreamEncoder final : public ITqsMessageEncoder {
 class TransStreamDecoder final : public ITqsMessageDecoder {
  public:
   TransStreamDecoder() = default;
+  // Public so that the codec front can keep one on its stack.
+  ~TransStreamDecoder() override = default;
   TransStreamDecoder(const TransStreamDecoder &) = delete;
   TransStreamDecoder &operator=(const TransStreamDecoder &) = delete;
 
@@ -108,7 +111,6 @@ class TransStreamDecoder final : public ITqsMessageDecoder {
   void set_header_only(bool header_only) override { m_headerOnly = header_only; }
 
  private:
-  ~TransStreamDecoder() override = default;
 
   // The outer SEQUENCE: trims trailing bytes, refuses a short datagram.
   int32_t open_message();

@@ -120,26 +120,47 @@ class CTqsTranslator final : public ITqsTranslator {
   }
 
  private:
+  // The built-in codec's coders live on the stack, which spares an
+  // allocation per message; other codecs make theirs.
   template <typename F>
   int32_t run_encoder(CTqsRawPacket *out, uint32_t *count, F body) {
+    if (m_pSelected == tqs_trans_stream_codec()) {
+      TransStreamEncoder e;
+      return encode_with(&e, out, count, body);
+    }
     int32_t rc = QMR_OK;
     CoderPtr<ITqsMessageEncoder> e(m_pSelected->create_encoder(&rc));
     if (!e) return rc;
+    return encode_with(e.get(), out, count, body);
+  }
+
+  template <typename F>
+  static int32_t encode_with(ITqsMessageEncoder *e, CTqsRawPacket *out, uint32_t *count, F body) {
     e->set_buffer(out);
-    rc = body(e.get());
+    int32_t rc = body(e);
     if (count) *count = e->var_bind_count();
     return rc;
   }
 
   template <typename F>
   int32_t run_decoder(const CTqsRawPacket *in, int32_t translate_type, bool header_only, F body) {
+    if (m_pSelected == tqs_trans_stream_codec()) {
+      TransStreamDecoder d;
+      return decode_with(&d, in, translate_type, header_only, body);
+    }
     int32_t rc = QMR_OK;
     CoderPtr<ITqsMessageDecoder> d(m_pSelected->create_decoder(&rc));
     if (!d) return rc;
+    return decode_with(d.get(), in, translate_type, header_only, body);
+  }
+
+  template <typename F>
+  static int32_t decode_with(ITqsMessageDecoder *d, const CTqsRawPacket *in, int32_t translate_type, bool header_only,
+                             F body) {
     d->set_buffer(in);
     d->set_translate_type(translate_type);
     d->set_header_only(header_only);
-    return body(d.get());
+    return body(d);
   }
 
   std::vector<ITqsCodec *> m_codecs;
