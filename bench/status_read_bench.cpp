@@ -1,0 +1,396 @@
+// Client CPU per exchange of a full status read: the options and every
+// record list read through the exported interface from net-snmp's snmpd on
+// 127.77.70.1:161, beside net-snmp's library walking the same columns with
+// one session and socket kept for the whole run (one row per GETNEXT).
+//
+// Exchanges are counted by the agent itself: snmpInPkts
+// (1.3.6.1.2.1.11.1.0) is read before and after the timed loop, and the
+// read that takes the second sample (the agent counts it before answering)
+// is subtracted. Both sides are counted the same way; the net-snmp side
+// also counts its own requests, and both counts must agree.
+//
+// CPU is user + system time of this process from getrusage(RUSAGE_SELF)
+// over the timed loop; snmpd is a separate process and is not included.
+// Runs only as root (the library reads IPv4 devices on port 161).
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codec_netsnmp_peer.h"
+#include "qmr.h"
+#include "support/snmpd_agent.h"
+
+namespace {
+
+constexpr char kAgentIp[] = "127.77.70.1";
+constexpr char kAgentEndpoint[] = "udp:127.77.70.1:161";
+constexpr char kAgentPeer[] = "127.77.70.1:161";
+constexpr char kModel7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
+// The option read asks for this private instance; snmpd serves it by override.
+constexpr char kNetWareName[] = "1.3.6.1.4.1.58114.8.64.4.2.1.7.10.19159104";
+constexpr char kSnmpInPkts[] = "1.3.6.1.2.1.11.1.0";
+constexpr char kCommunity[] = "public";
+constexpr int32_t kIPv4 = 1;
+constexpr uint32_t kTimeoutMs = 2000;
+constexpr uint32_t kRetries = 1;
+constexpr uint32_t kAllJobs = 0;
+constexpr uint32_t kStandardCharSet = 0;
+constexpr uint32_t kPrivateCharSet = 1;
+constexpr int kMaxWalkRows = 65536;
+
+// ---- the agent ----
+
+struct Agent {
+  std::unique_ptr<SnmpdAgent> snmpd;
+  std::string error;
+};
+
+Agent *agent() {
+  static Agent a;
+  if (a.snmpd || !a.error.empty()) return &a;
+  if (geteuid() != 0) {
+    a.error = "needs root: the library reads IPv4 devices on port 161";
+    return &a;
+  }
+  if (!SnmpdAgent::available()) {
+    a.error = "snmpd or the net-snmp tools are not installed";
+    return &a;
+  }
+  a.snmpd.reset(new SnmpdAgent(kAgentEndpoint));
+  a.snmpd->add_line(std::string("sysobjectid ") + kModel7300P);
+  a.snmpd->add_line(std::string("rocommunity ") + kCommunity + " default");
+  a.snmpd->add_line(std::string("override ") + kNetWareName + " octet_str QMR-BENCH");
+  if (!a.snmpd->start(kAgentPeer, &a.error)) a.snmpd.reset();
+  return &a;
+}
+
+// ---- net-snmp's side ----
+
+// One net-snmp v1 session to the agent, kept open.
+class NetSnmpSession {
+ public:
+  NetSnmpSession(const char *community, long version) {
+    netsnmp_peer::init();
+    netsnmp_session s;
+    snmp_sess_init(&s);
+    m_peer = std::string("udp:") + kAgentPeer;
+    m_community = community;
+    s.peername = &m_peer[0];
+    s.version = version;
+    s.community = reinterpret_cast<u_char *>(&m_community[0]);
+    s.community_len = m_community.size();
+    s.timeout = static_cast<long>(kTimeoutMs) * 1000;
+    s.retries = static_cast<int>(kRetries);
+    m_session = snmp_sess_open(&s);
+  }
+  ~NetSnmpSession() {
+    if (m_session != nullptr) snmp_sess_close(m_session);
+  }
+  NetSnmpSession(const NetSnmpSession &) = delete;
+  NetSnmpSession &operator=(const NetSnmpSession &) = delete;
+  bool ok() const { return m_session != nullptr; }
+
+  // One request; the answer (null on failure) is the caller's to free.
+  netsnmp_pdu *exchange(netsnmp_pdu *request) {
+    ++m_requests;
+    netsnmp_pdu *response = nullptr;
+    if (snmp_sess_synch_response(m_session, request, &response) != STAT_SUCCESS) {
+      if (response != nullptr) snmp_free_pdu(response);
+      return nullptr;
+    }
+    return response;
+  }
+  int64_t requests() const { return m_requests; }
+
+ private:
+  std::string m_peer;
+  std::string m_community;
+  void *m_session = nullptr;
+  int64_t m_requests = 0;
+};
+
+struct Oid {
+  oid sub[MAX_OID_LEN];
+  size_t len = 0;
+};
+
+Oid parse_oid(const std::string &text) {
+  Oid o;
+  o.len = MAX_OID_LEN;
+  if (read_objid(text.c_str(), o.sub, &o.len) == 0) o.len = 0;
+  return o;
+}
+
+bool inside(const Oid &column, const netsnmp_variable_list *v) {
+  return v->name_length > column.len && snmp_oid_compare(v->name, column.len, column.sub, column.len) == 0;
+}
+
+// The agent's snmpInPkts, read with its own v2c session.
+int64_t agent_packets(NetSnmpSession *probe) {
+  const Oid counter = parse_oid(kSnmpInPkts);
+  netsnmp_pdu *request = snmp_pdu_create(SNMP_MSG_GET);
+  snmp_add_null_var(request, counter.sub, counter.len);
+  netsnmp_pdu *response = probe->exchange(request);
+  int64_t value = -1;
+  if (response != nullptr && response->errstat == SNMP_ERR_NOERROR && response->variables != nullptr &&
+      response->variables->type == ASN_COUNTER)
+    value = static_cast<int64_t>(*response->variables->val.integer);
+  if (response != nullptr) snmp_free_pdu(response);
+  return value;
+}
+
+// Walks `columns` together, one GETNEXT per row of the first, as the
+// library's table walk does: a v1 noSuchName naming another column drops
+// that column and repeats the request. Answers the rows, or -1.
+int walk(NetSnmpSession *session, const std::vector<std::string> &texts, std::vector<long> *first_values = nullptr,
+         std::vector<Oid> *first_names = nullptr) {
+  std::vector<Oid> columns, next;
+  for (const std::string &t : texts) columns.push_back(parse_oid(t));
+  next = columns;
+  int rows = 0;
+  while (rows < kMaxWalkRows) {
+    netsnmp_pdu *request = snmp_pdu_create(SNMP_MSG_GETNEXT);
+    for (const Oid &o : next) snmp_add_null_var(request, o.sub, o.len);
+    netsnmp_pdu *response = session->exchange(request);
+    if (response == nullptr) return -1;
+    if (response->errstat == SNMP_ERR_NOSUCHNAME && response->errindex > 1 &&
+        static_cast<size_t>(response->errindex) <= next.size()) {
+      columns.erase(columns.begin() + (response->errindex - 1));
+      next.erase(next.begin() + (response->errindex - 1));
+      snmp_free_pdu(response);
+      continue;
+    }
+    const netsnmp_variable_list *v = response->variables;
+    if (response->errstat != SNMP_ERR_NOERROR || v == nullptr || !inside(columns[0], v)) {
+      snmp_free_pdu(response);
+      return rows;
+    }
+    size_t k = 0;
+    for (; v != nullptr && k < next.size(); v = v->next_variable, ++k) {
+      next[k].len = v->name_length;
+      std::copy(v->name, v->name + v->name_length, next[k].sub);
+    }
+    if (first_values != nullptr && response->variables->type == ASN_INTEGER)
+      first_values->push_back(*response->variables->val.integer);
+    if (first_names != nullptr) first_names->push_back(next[0]);
+    snmp_free_pdu(response);
+    ++rows;
+  }
+  return rows;
+}
+
+// One GET of an exact instance; false when the agent has no value.
+bool get(NetSnmpSession *session, const std::string &text) {
+  const Oid o = parse_oid(text);
+  netsnmp_pdu *request = snmp_pdu_create(SNMP_MSG_GET);
+  snmp_add_null_var(request, o.sub, o.len);
+  netsnmp_pdu *response = session->exchange(request);
+  const bool ok = response != nullptr && response->errstat == SNMP_ERR_NOERROR;
+  if (response != nullptr) snmp_free_pdu(response);
+  return ok;
+}
+
+std::vector<std::string> columns(const char *entry, std::initializer_list<int> numbers) {
+  std::vector<std::string> out;
+  for (int n : numbers) out.push_back(std::string(entry) + "." + std::to_string(n));
+  return out;
+}
+
+// The character-set read: walk W, then one GET of V.D.L per row.
+bool char_set(NetSnmpSession *session, const char *walk_column, const char *value_column) {
+  std::vector<long> values;
+  std::vector<Oid> names;
+  const size_t prefix = parse_oid(walk_column).len;
+  if (walk(session, {walk_column}, &values, &names) < 0) return false;
+  for (size_t i = 0; i < values.size() && i < names.size(); ++i) {
+    if (names[i].len <= prefix) return false;
+    const std::string instance = std::string(value_column) + "." + std::to_string(names[i].sub[prefix]) + "." +
+                                 std::to_string(values[i]);
+    if (!get(session, instance)) return false;
+  }
+  return true;
+}
+
+// The same requests as QMRRefreshOptions and the record reads below.
+bool netsnmp_status_read(NetSnmpSession *s) {
+  constexpr char kInput[] = "1.3.6.1.2.1.43.8.2.1";
+  constexpr char kOutput[] = "1.3.6.1.2.1.43.9.2.1";
+  constexpr char kStorage[] = "1.3.6.1.2.1.25.2.3.1";
+  constexpr char kDevice[] = "1.3.6.1.2.1.25.3.2.1";
+  const std::vector<std::string> jobs = {
+      "1.3.6.1.4.1.58114.8.59.6.1.1.4",   "1.3.6.1.4.1.58114.8.59.6.1.1.9",   "1.3.6.1.4.1.58114.8.59.6.1.1.10",
+      "1.3.6.1.4.1.58114.8.59.16.1.1.5",  "1.3.6.1.4.1.58114.8.59.16.1.1.6",  "1.3.6.1.4.1.58114.8.59.6.1.1.5",
+      "1.3.6.1.4.1.58114.8.59.6.1.1.6",   "1.3.6.1.4.1.58114.8.59.10.1.1.7",  "1.3.6.1.4.1.58114.8.59.6.1.1.3",
+      "1.3.6.1.4.1.58114.8.59.10.1.1.10", "1.3.6.1.4.1.58114.8.59.16.1.1.4", "1.3.6.1.4.1.58114.8.59.16.1.1.7"};
+  // Options.
+  bool ok = get(s, "1.3.6.1.2.1.1.5.0") && get(s, "1.3.6.1.2.1.1.6.0") && walk(s, columns(kDevice, {1, 3, 5})) >= 0 &&
+            walk(s, columns(kInput, {2, 3, 6, 7, 8, 9, 10, 13, 15, 18, 21})) >= 0 &&
+            walk(s, columns(kOutput, {2, 7, 9, 24})) >= 0 && get(s, "1.3.6.1.2.1.25.2.2.0") &&
+            walk(s, columns(kStorage, {1, 2})) >= 0 && walk(s, {"1.3.6.1.2.1.43.13.4.1.9"}) >= 0 &&
+            get(s, kNetWareName);
+  // Record lists.
+  ok = ok && walk(s, columns(kStorage, {2, 4, 5, 3})) >= 0 && walk(s, columns(kDevice, {2, 5, 3})) >= 0 &&
+       walk(s, columns("1.3.6.1.2.1.25.3.5.1", {1, 2})) >= 0 &&
+       walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 18, 21, 22})) >= 0 &&
+       walk(s, columns(kOutput, {2, 6, 7, 12})) >= 0 &&
+       walk(s, columns("1.3.6.1.2.1.43.11.1.1", {5, 7, 8, 9, 6})) >= 0 &&
+       walk(s, columns("1.3.6.1.2.1.43.18.1.1", {2, 4, 5, 6, 7, 8})) >= 0;
+  // Jobs: the private character set first (it stays 0 on this agent), then the job columns.
+  ok = ok && char_set(s, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7") && walk(s, jobs) >= 0;
+  ok = ok && char_set(s, "1.3.6.1.2.1.43.5.1.1.2", "1.3.6.1.2.1.43.7.1.1.4") &&
+       char_set(s, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7");
+  return ok;
+}
+
+// ---- ours ----
+
+// One full status read through the exported interface; the failing step's
+// name and code on failure.
+bool qmr_status_read(void *h, std::string *failure) {
+  auto check = [&](const char *step, int32_t rc) {
+    if (rc != QMR_OK && failure->empty()) *failure = std::string(step) + " answered " + std::to_string(rc);
+    return rc == QMR_OK;
+  };
+  int32_t count = 0;
+  if (!check("QMRRefreshOptions", QMRRefreshOptions(h))) return false;
+  if (!check("QMRGetNumberOfStorageInfo", QMRGetNumberOfStorageInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRStorageInfo r;
+    if (!check("QMRGetStorageInfo", QMRGetStorageInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  if (!check("QMRGetNumberOfDeviceInfo", QMRGetNumberOfDeviceInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRDeviceInfo r;
+    if (!check("QMRGetDeviceInfo", QMRGetDeviceInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  QMRPrinterInfo printer;
+  if (!check("QMRGetPrinterInfo", QMRGetPrinterInfo(h, &printer))) return false;
+  if (!check("QMRGetNumberOfInputTrayInfo", QMRGetNumberOfInputTrayInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRInputTrayInfo r;
+    if (!check("QMRGetInputTrayInfo", QMRGetInputTrayInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  if (!check("QMRGetNumberOfOutputTrayInfo", QMRGetNumberOfOutputTrayInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMROutputTrayInfo r;
+    if (!check("QMRGetOutputTrayInfo", QMRGetOutputTrayInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  if (!check("QMRGetNumberOfTonerInfo", QMRGetNumberOfTonerInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRTonerInfo r;
+    if (!check("QMRGetTonerInfo", QMRGetTonerInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  if (!check("QMRGetNumberOfAlertInfo", QMRGetNumberOfAlertInfo(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRAlertInfo r;
+    if (!check("QMRGetAlertInfo", QMRGetAlertInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  if (!check("QMRGetNumberOfJobInfo", QMRGetNumberOfJobInfo(h, kAllJobs, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    QMRJobInfo r;
+    if (!check("QMRGetJobInfo", QMRGetJobInfo(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  int32_t charSet = 0;
+  return check("QMRGetCharSet(0)", QMRGetCharSet(h, kStandardCharSet, &charSet)) &&
+         check("QMRGetCharSet(1)", QMRGetCharSet(h, kPrivateCharSet, &charSet));
+}
+
+// ---- measurement ----
+
+double cpu_us() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+}
+
+// Runs `read` once per iteration and sets the two counters from the agent's
+// packet count; `own_count` gives the side's own request count, or -1 when
+// the side keeps none.
+template <typename Read, typename Own>
+void measure(benchmark::State &state, NetSnmpSession *probe, Read read, Own own_count) {
+  const int64_t packets_before = agent_packets(probe);
+  const int64_t own_before = own_count();
+  const double cpu_before = cpu_us();
+  int64_t reads = 0;
+  for (auto _ : state) {
+    std::string failure;
+    if (!read(&failure)) {
+      state.SkipWithError(("status read failed: " + failure).c_str());
+      return;
+    }
+    ++reads;
+  }
+  const double cpu = cpu_us() - cpu_before;
+  const int64_t own = own_before < 0 ? -1 : own_count() - own_before;
+  // The sampling GET is counted by the agent before it answers.
+  const int64_t exchanges = agent_packets(probe) - packets_before - 1;
+  if (packets_before < 0 || exchanges <= 0 || reads == 0) {
+    state.SkipWithError("cannot read the agent's snmpInPkts");
+    return;
+  }
+  if (own >= 0 && own != exchanges) {
+    state.SkipWithError(("agent counted " + std::to_string(exchanges) + " requests, client sent " +
+                         std::to_string(own))
+                            .c_str());
+    return;
+  }
+  state.counters["cpu_us_per_exchange"] = cpu / static_cast<double>(exchanges);
+  state.counters["exchanges_per_read"] = static_cast<double>(exchanges) / static_cast<double>(reads);
+}
+
+NetSnmpSession *probe_session() {
+  static NetSnmpSession probe(SnmpdAgent::probe_community(), SNMP_VERSION_2c);
+  return &probe;
+}
+
+void BM_StatusReadOurs(benchmark::State &state) {
+  Agent *a = agent();
+  if (!a->snmpd) {
+    state.SkipWithError(a->error.c_str());
+    return;
+  }
+  void *h = nullptr;
+  int32_t rc = QMRInit(&h);
+  if (rc == QMR_OK) rc = QMRCommandString(h, "CmdSetCommunityGetOption", kCommunity);
+  if (rc == QMR_OK) rc = QMRInitDevice(h, kAgentIp, kIPv4, kTimeoutMs, kRetries);
+  if (rc != QMR_OK) {
+    state.SkipWithError(("opening the agent answered " + std::to_string(rc)).c_str());
+  } else {
+    measure(
+        state, probe_session(), [h](std::string *failure) { return qmr_status_read(h, failure); },
+        [] { return int64_t{-1}; });
+  }
+  QMRUnInit(h);
+}
+
+void BM_StatusReadNetSnmp(benchmark::State &state) {
+  Agent *a = agent();
+  if (!a->snmpd) {
+    state.SkipWithError(a->error.c_str());
+    return;
+  }
+  NetSnmpSession session(kCommunity, SNMP_VERSION_1);
+  if (!session.ok()) {
+    state.SkipWithError("snmp_sess_open failed");
+    return;
+  }
+  measure(
+      state, probe_session(),
+      [&session](std::string *failure) {
+        const bool ok = netsnmp_status_read(&session);
+        if (!ok) *failure = "a net-snmp request failed";
+        return ok;
+      },
+      [&session] { return session.requests(); });
+}
+
+BENCHMARK(BM_StatusReadOurs)->Name("StatusRead/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StatusReadNetSnmp)->Name("StatusRead/netsnmp")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
