@@ -32,8 +32,10 @@ elapsed() { echo $(($(date +%s) - $1))s; }
 
 work=$(mktemp -d /tmp/qmr-win-test-XXXXXX)
 agent_pid=
+agent6_pid=
 cleanup() {
   if [ -n "$agent_pid" ]; then kill "$agent_pid" 2>/dev/null; wait "$agent_pid" 2>/dev/null; fi
+  if [ -n "$agent6_pid" ]; then kill "$agent6_pid" 2>/dev/null; wait "$agent6_pid" 2>/dev/null; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -133,6 +135,19 @@ if [ $ready -ne 1 ]; then
   finish
 fi
 
+# IPv6 on [::1]:161 from a second agent, when that port is free (a system
+# snmpd may hold it).
+snmpsimd --data-dir="$data" --agent-udpv6-endpoint='[::1]:161' --process-user=nobody --process-group=nogroup \
+  >"$work/snmpsimd6.log" 2>&1 &
+agent6_pid=$!
+ready6=0
+for _ in $(seq 1 40); do
+  kill -0 "$agent6_pid" 2>/dev/null || break
+  if snmpget -v1 -c status-trays -t 0.3 -r 0 'udp6:[::1]' 1.3.6.1.2.1.1.2.0 >/dev/null 2>&1; then ready6=1; break; fi
+  sleep 0.25
+done
+[ $ready6 -eq 1 ] || skip "IPv6 records ([::1]:161 not available for snmpsimd)"
+
 t0=$(date +%s)
 (cd "$build" && timeout 300 wine qmr_records_dump.exe qmr.dll $agent "${communities[@]}") >"$work/windows.txt" 2>&1
 rc=$?
@@ -145,6 +160,17 @@ else
   finish
 fi
 
+if [ $ready6 -eq 1 ]; then
+  (cd "$build" && timeout 300 wine qmr_records_dump.exe qmr.dll ::1 status-trays) >"$work/windows6.txt" 2>&1
+  rc=$?
+  if [ $rc -eq 0 ] && grep -q '^input_tray\[0\]' "$work/windows6.txt"; then
+    pass "wine host program read the trays over IPv6 [::1]"
+  else
+    tail -5 "$work/windows6.txt"
+    fail "wine host program over IPv6 (exit $rc)"
+  fi
+fi
+
 if [ -z "$linux_build" ]; then
   skip "comparison with the Linux build (QMR_LINUX_BUILD empty)"
   finish
@@ -155,6 +181,10 @@ if cmake -S . -B "$linux_build" -G Ninja -DQMR_BUILD_TESTS=OFF -DQMR_BUILD_BENCH
    g++ -std=c++17 -O1 -Iinclude tests/win/records_dump.cpp -o "$work/records_dump" -ldl >>"$work/linux.log" 2>&1; then
   "$work/records_dump" "$root/$linux_build/libqmr.so" $agent "${communities[@]}" >"$work/linux.txt" 2>&1
   tr -d '\r' <"$work/windows.txt" >"$work/windows-lf.txt"
+  if [ $ready6 -eq 1 ]; then
+    "$work/records_dump" "$root/$linux_build/libqmr.so" ::1 status-trays >>"$work/linux.txt" 2>&1
+    tr -d '\r' <"$work/windows6.txt" >>"$work/windows-lf.txt"
+  fi
   if diff -u "$work/linux.txt" "$work/windows-lf.txt" >"$work/records.diff"; then
     pass "Windows and Linux builds read the same $records records ($(elapsed "$t0"))"
   else

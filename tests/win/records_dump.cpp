@@ -4,7 +4,7 @@
 // The records are printed byte by byte, so the output of the Windows and
 // the Linux build can be compared whole.
 //
-//   records_dump LIBRARY ADDRESS COMMUNITY...
+//   records_dump LIBRARY ADDRESS COMMUNITY...   (IPv4 or IPv6 address)
 // Exit status: 0 when every community's printer was opened and read.
 #if defined(_WIN32)
 #include <windows.h>
@@ -122,8 +122,9 @@ bool dump_printer(const Api &api, const char *address, const char *community) {
   void *h = nullptr;
   if (api.init(&h) != QMR_OK || h == nullptr) return false;
   bool ok = api.command(h, "CmdSetCommunityGetOption", community) == QMR_OK;
-  constexpr int32_t kIPv4 = 1;
-  int32_t rc = ok ? api.init_device(h, address, kIPv4, 2000, 2) : QMR_E_FAILED;
+  // The interface numbers IPv4 1 and IPv6 5.
+  const int32_t protocol = std::strchr(address, ':') != nullptr ? 5 : 1;
+  int32_t rc = ok ? api.init_device(h, address, protocol, 2000, 2) : QMR_E_FAILED;
   std::printf("== %s init_device rc=%d\n", community, rc);
   ok = ok && rc == QMR_OK;
   if (ok) {
