@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_runner.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
 constexpr int kProtocolIPv4 = 1;
+constexpr int kLabAttempts = 3;
 // Short settings for the paths that are meant to time out.
 const std::vector<std::string> kQuick = {"--timeout", "400", "--retries", "0"};
 
@@ -193,8 +195,15 @@ class QmrCommandTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_lab = new PrinterLab();
-    s_ok = s_lab->start(&s_error);
+    // The agents of the previous test program may still hold the
+    // addresses for a moment: a bounded number of attempts.
+    for (int attempt = 0; attempt < kLabAttempts && !s_ok; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(1));
+      delete s_lab;
+      s_lab = new PrinterLab();
+      s_error.clear();
+      s_ok = s_lab->start(&s_error);
+    }
   }
   static void TearDownTestSuite() {
     delete s_lab;
