@@ -1,6 +1,8 @@
 #include "api/device_finder.h"
 
+#include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "api/plugin_usm.h"
@@ -28,15 +30,15 @@ constexpr uint16_t kSnmpIpxSocket = 0x900F;
 constexpr size_t kAnswerTextSize = 256;
 
 // The first varbind's value as text, cut to size - 1 characters. False when
-// there is no value or it has no text form.
-bool first_value_text(const ITqsPdu *pdu, char *text, size_t size) {
+// there is no value or it has no text form. `form` is scratch space, reused
+// across answers so that reading one allocates nothing.
+bool first_value_text(const ITqsPdu *pdu, ITqsOctetBuffer *form, char *text, size_t size) {
   if (pdu == nullptr) return false;
   const ITqsVarBindList *list = pdu->get_var_bind_list();
   const ITqsVarBind *first = (list != nullptr && list->count() != 0) ? list->get_at(0) : nullptr;
   const ITqsSnmpValue *value = first != nullptr ? first->get_value() : nullptr;
   if (value == nullptr) return false;
-  TqcOwned<ITqsOctetBuffer> form(value->to_text());
-  if (!form || form->size() == 0) return false;
+  if (value->write_text(form) != QMR_OK || form->size() == 0) return false;
   const size_t length = form->size() < size - 1 ? form->size() : size - 1;
   std::memcpy(text, form->data(), length);
   text[length] = '\0';
@@ -55,11 +57,6 @@ void copy_text(char (&target)[N], const char *source) {
 }
 
 }  // namespace
-
-SQMRFoundList::~SQMRFoundList() {
-  std::unique_ptr<SQMRFoundDevice> node = std::move(first);
-  while (node) node = std::move(node->next);
-}
 
 CQMRDeviceFinder::CQMRDeviceFinder()
     : m_filters{}, m_pModels(kQMRSupportedModels), m_community{}, m_pUsm(nullptr) {}
@@ -97,7 +94,7 @@ int32_t CQMRDeviceFinder::find(const char *dest, EProtocol protocol, int32_t sel
   if (communityFind != nullptr && communityFind[0] != '\0' && fits<sizeof m_community>(communityFind))
     copy_text(m_community, communityFind);
   m_pFindDeviceSnmp.reset();
-  m_pFound.reset();
+  drop_list();
   int32_t rc = run_discovery(target, protocol, timeoutMs, retries, maxMessageSize, found);
   m_pUsm = nullptr;
   return rc;
@@ -144,13 +141,16 @@ int32_t CQMRDeviceFinder::run_discovery(const char *dest, EProtocol protocol, ui
   TqcOwned<ITqsSnmpPacketList> answers(received);
   TqcOwned<ITqsListIterator> it(answers->new_iterator(&rc));
   if (!it) return rc;
+  TqcOwned<ITqsOctetBuffer> form(tqs_create_octet_buffer(&rc));
+  if (!form) return rc;
+  if (!reserve_answers(answers->count())) return QMR_E_NO_MEMORY;
   char sysObjectId[kAnswerTextSize];
   for (const ITqsSnmpPacket *packet = answers->element_at(it.get()); packet != nullptr;
        answers->step(it.get()), packet = answers->element_at(it.get())) {
     // Answers without a readable address or value are no devices.
     const ITqsSnmpTarget *from = packet->get_target();
     if (from == nullptr || from->get_address() == nullptr ||
-        !first_value_text(packet->get_pdu(), sysObjectId, sizeof sysObjectId))
+        !first_value_text(packet->get_pdu(), form.get(), sysObjectId, sizeof sysObjectId))
       continue;
     add_answer(sysObjectId, from->get_address()->get_address());
   }
@@ -158,9 +158,32 @@ int32_t CQMRDeviceFinder::run_discovery(const char *dest, EProtocol protocol, ui
   return QMR_OK;
 }
 
+void CQMRDeviceFinder::drop_list() {
+  if (!m_pFound) return;
+  // The array stays for the next list: a fresh one of thousands of nodes
+  // costs a page fault per 4 KiB when it is first filled.
+  m_spareNodes.swap(m_pFound->nodes);
+  m_spareNodes.clear();
+  m_pFound.reset();
+}
+
 bool CQMRDeviceFinder::start_list() {
+  drop_list();
   m_pFound.reset(new (std::nothrow) SQMRFoundList());
-  return m_pFound != nullptr;
+  if (!m_pFound) return false;
+  m_pFound->nodes.swap(m_spareNodes);
+  return true;
+}
+
+bool CQMRDeviceFinder::reserve_answers(uint32_t answers) {
+  if (!m_pFound) return false;
+  std::vector<SQMRFoundDevice> &nodes = m_pFound->nodes;
+  try {
+    nodes.reserve(nodes.size() + answers);
+  } catch (const std::exception &) {  // bad_alloc, or length_error past max_size
+    return false;
+  }
+  return true;
 }
 
 bool CQMRDeviceFinder::add_answer(const char *sysObjectId, const char *address) {
@@ -182,13 +205,17 @@ bool CQMRDeviceFinder::add_answer(const char *sysObjectId, const char *address) 
     }
     if (!passed) return false;
   }
-  std::unique_ptr<SQMRFoundDevice> node(new (std::nothrow) SQMRFoundDevice());
-  if (!node) return false;
-  copy_text(node->sysObjectId, sysObjectId);
-  copy_text(node->modelName, model->modelName);
-  copy_text(node->address, address);
-  node->next = std::move(m_pFound->first);
-  m_pFound->first = std::move(node);
+  if (m_pFound->count == INT32_MAX) return false;  // the walk counts in 32 bits
+  std::vector<SQMRFoundDevice> &nodes = m_pFound->nodes;
+  try {
+    nodes.emplace_back();  // within the room a discovery reserved: no allocation
+  } catch (const std::bad_alloc &) {
+    return false;
+  }
+  SQMRFoundDevice &node = nodes.back();
+  copy_text(node.sysObjectId, sysObjectId);
+  copy_text(node.modelName, model->modelName);
+  copy_text(node.address, address);
   m_pFound->count += 1;
   return true;
 }
@@ -217,13 +244,12 @@ bool CQMRDeviceFinder::get_next(char *address, char *model, char *zeroByte, char
   if (!m_pFound || m_pFound->count <= 0 || m_pFound->cursor < 0 ||
       m_pFound->cursor >= m_pFound->count)
     return false;
-  const SQMRFoundDevice *node = m_pFound->first.get();
-  for (int32_t i = 0; i < m_pFound->cursor && node != nullptr; ++i) node = node->next.get();
-  if (node == nullptr) return false;
-  std::memcpy(address, node->address, sizeof node->address);
-  std::memcpy(model, node->modelName, sizeof node->modelName);
+  // Position 0 is the front, the last node added.
+  const SQMRFoundDevice &node = m_pFound->nodes[static_cast<size_t>(m_pFound->count - 1 - m_pFound->cursor)];
+  std::memcpy(address, node.address, sizeof node.address);
+  std::memcpy(model, node.modelName, sizeof node.modelName);
   *zeroByte = 0;
-  std::memcpy(sysObjectId, node->sysObjectId, sizeof node->sysObjectId);
+  std::memcpy(sysObjectId, node.sysObjectId, sizeof node.sysObjectId);
   m_pFound->cursor += 1;
   return true;
 }

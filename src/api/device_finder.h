@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "net/network_address.h"
 #include "printer/supported_models.h"
@@ -19,19 +20,16 @@ struct SQMRFoundDevice {
   char sysObjectId[64];
   char modelName[64];
   char address[64];
-  std::unique_ptr<SQMRFoundDevice> next;
 };
 
-// Newest answer first, so the walk returns the last answer first.
+// The newest answer is in front, so the walk returns the last answer first.
+// The nodes sit in one array in answer order and the front is its back end:
+// a discovery adds thousands of nodes without one allocation each, and the
+// walk reaches the cursor's node in one step.
 struct SQMRFoundList {
-  SQMRFoundList() = default;
-  SQMRFoundList(const SQMRFoundList &) = delete;
-  SQMRFoundList &operator=(const SQMRFoundList &) = delete;
-  ~SQMRFoundList();  // unlinks iteratively: long lists must not recurse
-
   int32_t count = 0;
   int32_t cursor = 0;  // 0-based position of the next device to return
-  std::unique_ptr<SQMRFoundDevice> first;
+  std::vector<SQMRFoundDevice> nodes;  // nodes[count - 1] is the front
 };
 
 struct SQMRFindDeviceDeleter {
@@ -78,10 +76,16 @@ class CQMRDeviceFinder {
   CQMRDeviceFinder();
   int32_t run_discovery(const char *dest, EProtocol protocol, uint32_t timeoutMs,
                         uint32_t retries, uint32_t maxMessageSize, int32_t *found);
+  // Leaves no list; keeps its node array, emptied, for the next one.
+  void drop_list();
+  // Room for `answers` more nodes, so that recording them allocates nothing.
+  // False when memory runs out.
+  bool reserve_answers(uint32_t answers);
 
   // Kept from one discovery until the next one or the finder's end.
   std::unique_ptr<ITqcFindDeviceSnmp, SQMRFindDeviceDeleter> m_pFindDeviceSnmp;
   std::unique_ptr<SQMRFoundList> m_pFound;
+  std::vector<SQMRFoundDevice> m_spareNodes;  // empty; capacity of the last list
   char m_filters[kQMRMaxFilters][64];
   const SQMRModelEntry *m_pModels;
   char m_community[256];

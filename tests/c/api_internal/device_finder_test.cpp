@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "api/device_finder.h"
 #include "api/plugin_usm.h"
@@ -61,6 +62,50 @@ TEST_F(FinderTest, WalkReturnsLastAnswerFirstAndResets) {
   finder_->reset_position();
   ASSERT_TRUE(next(&w));
   EXPECT_EQ("10.77.0.12", w.address);
+}
+
+// Thousands of answers, some dropped: the walk still returns the recorded
+// ones newest first, a reset mid-walk starts again at the newest, and a new
+// list forgets both the old nodes and the old position.
+TEST_F(FinderTest, LongWalkKeepsOrderAcrossResetAndNewList) {
+  constexpr int kAnswers = 3000;
+  auto address_of = [](int n) { return "10.78." + std::to_string(n / 250) + "." + std::to_string(n % 250); };
+  ASSERT_TRUE(finder_->start_list());
+  std::vector<int> recorded;
+  for (int n = 0; n < kAnswers; ++n) {
+    const bool unsupported = n % 7 == 3;
+    const bool ok = finder_->add_answer(unsupported ? "1.3.6.1.4.1.8072.3.2.10" : (n % 2 ? kModel7300P : kModel7300),
+                                        address_of(n).c_str());
+    EXPECT_NE(unsupported, ok) << n;
+    if (ok) recorded.push_back(n);
+  }
+  auto walk_expect = [&](size_t from, size_t steps) {
+    Walked w;
+    for (size_t i = from; i < from + steps; ++i) {
+      const int n = recorded[recorded.size() - 1 - i];
+      ASSERT_TRUE(next(&w)) << i;
+      ASSERT_EQ(address_of(n), w.address) << i;
+      ASSERT_EQ(n % 2 ? kModel7300P : kModel7300, w.oid) << i;
+      ASSERT_EQ('\0', w.zero);
+    }
+  };
+  walk_expect(0, 1234);
+  finder_->reset_position();
+  walk_expect(0, recorded.size());
+  Walked w;
+  EXPECT_FALSE(next(&w));
+
+  finder_->reset_position();
+  walk_expect(0, 10);
+  ASSERT_TRUE(finder_->start_list());
+  EXPECT_FALSE(next(&w));
+  ASSERT_TRUE(finder_->add_answer(kModel7300, "10.79.0.1"));
+  ASSERT_TRUE(finder_->add_answer(kModel7300P, "10.79.0.2"));
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.79.0.2", w.address);
+  ASSERT_TRUE(next(&w));
+  EXPECT_EQ("10.79.0.1", w.address);
+  EXPECT_FALSE(next(&w));
 }
 
 TEST_F(FinderTest, OnlySupportedModelsAreRecorded) {
