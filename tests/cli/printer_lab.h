@@ -1,4 +1,4 @@
-// Simulated printers for the qmr tests: snmpsimd agents on 127.77.50.x
+// Simulated printers for the qmr tests: snmpsimd agents on 127.77.50.1xx
 // serving the demo printer files under the communities "public" (reads)
 // and "private" (the job cancel).
 #ifndef QMR_TESTS_CLI_PRINTER_LAB_H
@@ -10,13 +10,13 @@
 
 #include "support/snmpsim_agent.h"
 
-inline constexpr char kAddr7300[] = "127.77.50.1";
-inline constexpr char kAddr7300P[] = "127.77.50.2";
-inline constexpr char kAddrForeign[] = "127.77.50.3";
+inline constexpr char kAddr7300[] = "127.77.50.101";
+inline constexpr char kAddr7300P[] = "127.77.50.102";
+inline constexpr char kAddrForeign[] = "127.77.50.103";
 // A 7300 whose job list cannot be read (one job identifier is cut short).
-inline constexpr char kAddrBadJob[] = "127.77.50.4";
+inline constexpr char kAddrBadJob[] = "127.77.50.104";
 // Nothing listens here: requests time out.
-inline constexpr char kAddrSilent[] = "127.77.50.9";
+inline constexpr char kAddrSilent[] = "127.77.50.109";
 
 inline constexpr char kOid7300[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.5";
 inline constexpr char kOid7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";

@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kAddress[] = "127.77.50.5";
+constexpr char kAddress[] = "127.77.50.105";
 constexpr char kUser[] = "qmruser";
 constexpr char kAuthPass[] = "shapass-12345";
 constexpr char kPrivPass[] = "aespass-12345";
