@@ -189,11 +189,15 @@ int options_command(void *handle, const CliOptions &options) {
   f.code = QMRRefreshOptions(handle);
   if (f.failed()) return fail(options, f);
 
-  std::vector<std::pair<const char *, OptionValue>> device;
-  std::vector<bool> quoted;
-  for (const char *k : kBooleanKeys) device.emplace_back(k, boolean_option(handle, k)), quoted.push_back(false);
-  for (const char *k : kIntegerKeys) device.emplace_back(k, integer_option(handle, k, 0)), quoted.push_back(false);
-  for (const char *k : kTextKeys) device.emplace_back(k, text_option(handle, k, 0)), quoted.push_back(true);
+  struct Named {
+    const char *key;
+    OptionValue value;
+    bool quoted;
+  };
+  std::vector<Named> device;
+  for (const char *k : kBooleanKeys) device.push_back({k, boolean_option(handle, k), false});
+  for (const char *k : kIntegerKeys) device.push_back({k, integer_option(handle, k, 0), false});
+  for (const char *k : kTextKeys) device.push_back({k, text_option(handle, k, 0), true});
   int32_t trays = 0;
   QMRGetOptionValueInteger(handle, "NumberOfInputTray", 0, &trays);
   std::vector<std::vector<OptionValue>> tray_values;
@@ -209,7 +213,7 @@ int options_command(void *handle, const CliOptions &options) {
     json.begin_object();
     json.key("address").string(address.text);
     json.key("options").begin_object();
-    for (size_t i = 0; i < device.size(); ++i) device[i].second.write(&json, device[i].first, quoted[i]);
+    for (const Named &d : device) d.value.write(&json, d.key, d.quoted);
     json.end_object();
     json.key("inputTrays").begin_array();
     for (const auto &row : tray_values) {
@@ -226,7 +230,7 @@ int options_command(void *handle, const CliOptions &options) {
   }
   print("Options of " + address.text + "\n");
   TextTable table({"KEY", "VALUE"});
-  for (const auto &d : device) table.add_row({d.first, d.second.ok ? d.second.text : "-"});
+  for (const Named &d : device) table.add_row({d.key, d.value.ok ? d.value.text : "-"});
   print(table.render());
   for (size_t i = 0; i < tray_values.size(); ++i) {
     print("\nInput tray " + std::to_string(i) + " (option index " + std::to_string(i) + ")\n");
