@@ -4,6 +4,7 @@
 // adapter lists in the library's layout.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "net/ip_helper_api.h"
 #include "net/module_loader.h"
 #include "net/socket_api.h"
+#include "net/win32/module_loader_win32.h"
 #include "qmr.h"
 #include "support/net_filtering_loader.h"
 
@@ -201,6 +203,64 @@ TEST(Win32AdapterList, SameAdaptersAsTheSystemReports) {
   } else {
     EXPECT_EQ(rc, QMR_E_OUT_OF_RANGE);
   }
+}
+
+// A system list of two adapters, the second without an address.
+ULONG WINAPI two_system_adapters(PIP_ADAPTER_INFO buffer, PULONG size) {
+  if (buffer == nullptr || *size < 2 * sizeof(IP_ADAPTER_INFO)) {
+    *size = 2 * sizeof(IP_ADAPTER_INFO);
+    return ERROR_BUFFER_OVERFLOW;
+  }
+  std::memset(buffer, 0, 2 * sizeof(IP_ADAPTER_INFO));
+  buffer[0].Next = &buffer[1];
+  buffer[0].Index = 7;
+  buffer[0].Type = MIB_IF_TYPE_ETHERNET;
+  buffer[0].AddressLength = 6;
+  std::memcpy(buffer[0].Address, "\x02\x00\x5e\x10\x20\x30", 6);
+  std::strcpy(buffer[0].IpAddressList.IpAddress.String, "192.168.1.20");
+  buffer[1].Index = 1;
+  buffer[1].Type = MIB_IF_TYPE_LOOPBACK;
+  buffer[1].AddressLength = 12;  // longer than the library keeps
+  std::strcpy(buffer[1].IpAddressList.IpAddress.String, "0.0.0.0");
+  return ERROR_SUCCESS;
+}
+
+ULONG WINAPI no_system_adapters(PIP_ADAPTER_INFO, PULONG) { return ERROR_NO_DATA; }
+
+TEST(Win32AdapterList, TranslatorKeepsTheTwoCallProtocol) {
+  auto translated = reinterpret_cast<TqcGetAdaptersInfoFn>(
+      tqc_win32_adapter_translator("GetAdaptersInfo", reinterpret_cast<void *>(&two_system_adapters)));
+  ASSERT_NE(translated, nullptr);
+  uint32_t size = 0;
+  ASSERT_EQ(translated(nullptr, &size), kTqcErrorBufferOverflow);
+  EXPECT_EQ(size, 2 * sizeof(TqcAdapterInfo));
+  uint32_t short_size = size - 1;
+  std::vector<uint64_t> storage(size / sizeof(uint64_t) + 1);
+  auto *list = reinterpret_cast<TqcAdapterInfo *>(storage.data());
+  EXPECT_EQ(translated(list, &short_size), kTqcErrorBufferOverflow);
+  ASSERT_EQ(translated(list, &size), kTqcErrorSuccess);
+  EXPECT_EQ(list[0].next, &list[1]);
+  EXPECT_EQ(list[0].index, 7u);
+  EXPECT_EQ(list[0].type, kTqcIfTypeEthernet);
+  EXPECT_EQ(list[0].address_length, 6u);
+  EXPECT_EQ(std::memcmp(list[0].address, "\x02\x00\x5e\x10\x20\x30", 6), 0);
+  EXPECT_STREQ(list[0].ip_address, "192.168.1.20");
+  EXPECT_EQ(list[1].next, nullptr);
+  EXPECT_EQ(list[1].type, kTqcIfTypeLoopback);
+  EXPECT_EQ(list[1].address_length, kTqcMaxHardwareBytes);
+
+  // The system's answer for a host without adapters passes through.
+  translated = reinterpret_cast<TqcGetAdaptersInfoFn>(
+      tqc_win32_adapter_translator("GetAdaptersInfo", reinterpret_cast<void *>(&no_system_adapters)));
+  EXPECT_EQ(translated(nullptr, &size), kTqcErrorNoData);
+  EXPECT_EQ(tqc_win32_adapter_translator("GetBestInterfaceEx", reinterpret_cast<void *>(&no_system_adapters)),
+            nullptr);
+
+  // Bound to the system again for the tests after this one.
+  tqc_set_module_loader(nullptr);
+  void *helper = tqc_platform_module_loader()->open(kTqcIpHelperLibraryName);
+  ASSERT_EQ(NTqcIpHelpAPI::set_api(helper), QMR_OK);
+  tqc_platform_module_loader()->close(helper);
 }
 
 TEST(Win32AdapterList, MissingFunctionsAreLoggedAndLeftNull) {

@@ -11,7 +11,8 @@
 #include "net/socket_types.h"
 
 // Calls `call(buffer, &size)` until it fills `storage` (8-byte aligned) or
-// answers something other than `too_small`; returns the last answer.
+// answers something other than `too_small`; returns the last answer
+// (ERROR_NO_DATA for a success that filled nothing).
 template <typename Call>
 DWORD tqc_win32_fetch_list(Call call, DWORD too_small, std::vector<uint64_t> &storage) {
   constexpr int kRounds = 4;
@@ -26,7 +27,8 @@ DWORD tqc_win32_fetch_list(Call call, DWORD too_small, std::vector<uint64_t> &st
     size = static_cast<ULONG>(storage.size() * sizeof(uint64_t));
     rc = call(storage.data(), &size);
   }
-  return rc;
+  // Success without a buffer would leave nothing to read.
+  return rc == ERROR_SUCCESS && storage.empty() ? ERROR_NO_DATA : rc;
 }
 
 #endif  // QMR_NET_WIN32_SYSTEM_LIST_WIN32_H
