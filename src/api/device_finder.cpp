@@ -50,6 +50,12 @@ bool fits(const char *text) {
   return std::strlen(text) < N;
 }
 
+// A walk output: the text, cut to the room, zero-padded.
+void put_text(char *target, const char *source) {
+  std::memset(target, 0, kQMRFoundTextSize);
+  std::strncpy(target, source, kQMRFoundTextSize - 1);
+}
+
 template <size_t N>
 void copy_text(char (&target)[N], const char *source) {
   std::memset(target, 0, N);
@@ -160,10 +166,12 @@ int32_t CQMRDeviceFinder::run_discovery(const char *dest, EProtocol protocol, ui
 
 void CQMRDeviceFinder::drop_list() {
   if (!m_pFound) return;
-  // The array stays for the next list: a fresh one of thousands of nodes
+  // The storage stays for the next list: a fresh one for thousands of nodes
   // costs a page fault per 4 KiB when it is first filled.
-  m_spareNodes.swap(m_pFound->nodes);
-  m_spareNodes.clear();
+  m_spare.nodes.swap(m_pFound->nodes);
+  m_spare.texts.swap(m_pFound->texts);
+  m_spare.nodes.clear();
+  m_spare.texts.clear();
   m_pFound.reset();
 }
 
@@ -171,15 +179,19 @@ bool CQMRDeviceFinder::start_list() {
   drop_list();
   m_pFound.reset(new (std::nothrow) SQMRFoundList());
   if (!m_pFound) return false;
-  m_pFound->nodes.swap(m_spareNodes);
+  m_pFound->nodes.swap(m_spare.nodes);
+  m_pFound->texts.swap(m_spare.texts);
   return true;
 }
 
 bool CQMRDeviceFinder::reserve_answers(uint32_t answers) {
   if (!m_pFound) return false;
   std::vector<SQMRFoundDevice> &nodes = m_pFound->nodes;
+  std::vector<char> &texts = m_pFound->texts;
   try {
     nodes.reserve(nodes.size() + answers);
+    // Room for two full texts per answer; only the part filled is touched.
+    texts.reserve(texts.size() + static_cast<size_t>(answers) * 2 * kQMRFoundTextSize);
   } catch (const std::exception &) {  // bad_alloc, or length_error past max_size
     return false;
   }
@@ -189,9 +201,7 @@ bool CQMRDeviceFinder::reserve_answers(uint32_t answers) {
 bool CQMRDeviceFinder::add_answer(const char *sysObjectId, const char *address) {
   if (!m_pFound || sysObjectId == nullptr || address == nullptr) return false;
   // Texts that do not fit a node field would be recorded cut; drop them.
-  if (!fits<sizeof SQMRFoundDevice::sysObjectId>(sysObjectId) ||
-      !fits<sizeof SQMRFoundDevice::address>(address))
-    return false;
+  if (!fits<kQMRFoundTextSize>(sysObjectId) || !fits<kQMRFoundTextSize>(address)) return false;
   const SQMRModelEntry *model = qmr_find_model(m_pModels, sysObjectId);
   if (model == nullptr) return false;
   if (m_filters[0][0] != '\0') {
@@ -206,16 +216,20 @@ bool CQMRDeviceFinder::add_answer(const char *sysObjectId, const char *address) 
     if (!passed) return false;
   }
   if (m_pFound->count == INT32_MAX) return false;  // the walk counts in 32 bits
-  std::vector<SQMRFoundDevice> &nodes = m_pFound->nodes;
+  std::vector<char> &texts = m_pFound->texts;
+  const size_t oidSize = std::strlen(sysObjectId) + 1;
+  const size_t addressSize = std::strlen(address) + 1;
+  if (texts.size() > UINT32_MAX - oidSize - addressSize) return false;  // offsets are 32-bit
+  const uint32_t at = static_cast<uint32_t>(texts.size());
+  // Within the room a discovery reserved: no allocation.
   try {
-    nodes.emplace_back();  // within the room a discovery reserved: no allocation
+    texts.insert(texts.end(), sysObjectId, sysObjectId + oidSize);
+    texts.insert(texts.end(), address, address + addressSize);
+    m_pFound->nodes.push_back(SQMRFoundDevice{model->modelName, at, static_cast<uint32_t>(at + oidSize)});
   } catch (const std::bad_alloc &) {
+    texts.resize(at);
     return false;
   }
-  SQMRFoundDevice &node = nodes.back();
-  copy_text(node.sysObjectId, sysObjectId);
-  copy_text(node.modelName, model->modelName);
-  copy_text(node.address, address);
   m_pFound->count += 1;
   return true;
 }
@@ -246,10 +260,11 @@ bool CQMRDeviceFinder::get_next(char *address, char *model, char *zeroByte, char
     return false;
   // Position 0 is the front, the last node added.
   const SQMRFoundDevice &node = m_pFound->nodes[static_cast<size_t>(m_pFound->count - 1 - m_pFound->cursor)];
-  std::memcpy(address, node.address, sizeof node.address);
-  std::memcpy(model, node.modelName, sizeof node.modelName);
+  const char *texts = m_pFound->texts.data();
+  put_text(address, texts + node.addressAt);
+  put_text(model, node.modelName);
   *zeroByte = 0;
-  std::memcpy(sysObjectId, node.sysObjectId, sizeof node.sysObjectId);
+  put_text(sysObjectId, texts + node.sysObjectIdAt);
   m_pFound->cursor += 1;
   return true;
 }

@@ -16,20 +16,28 @@ class IQMRPluginUSM;
 
 constexpr int32_t kQMRMaxFilters = 50;
 
+// Room of each text of a found device, and of each walk output.
+constexpr size_t kQMRFoundTextSize = 64;
+
+// One found device. Its sysObjectID and address are offsets into the list's
+// text store (which may move as it grows); the model name is the model
+// table's own.
 struct SQMRFoundDevice {
-  char sysObjectId[64];
-  char modelName[64];
-  char address[64];
+  const char *modelName;
+  uint32_t sysObjectIdAt;
+  uint32_t addressAt;
 };
 
 // The newest answer is in front, so the walk returns the last answer first.
 // The nodes sit in one array in answer order and the front is its back end:
 // a discovery adds thousands of nodes without one allocation each, and the
-// walk reaches the cursor's node in one step.
+// walk reaches the cursor's node in one step. Texts are packed, not padded
+// to their full room: a fresh store costs a page fault per 4 KiB filled.
 struct SQMRFoundList {
   int32_t count = 0;
   int32_t cursor = 0;  // 0-based position of the next device to return
   std::vector<SQMRFoundDevice> nodes;  // nodes[count - 1] is the front
+  std::vector<char> texts;             // zero-terminated node texts
 };
 
 struct SQMRFindDeviceDeleter {
@@ -76,7 +84,7 @@ class CQMRDeviceFinder {
   CQMRDeviceFinder();
   int32_t run_discovery(const char *dest, EProtocol protocol, uint32_t timeoutMs,
                         uint32_t retries, uint32_t maxMessageSize, int32_t *found);
-  // Leaves no list; keeps its node array, emptied, for the next one.
+  // Leaves no list; keeps its storage, emptied, for the next one.
   void drop_list();
   // Room for `answers` more nodes, so that recording them allocates nothing.
   // False when memory runs out.
@@ -85,7 +93,7 @@ class CQMRDeviceFinder {
   // Kept from one discovery until the next one or the finder's end.
   std::unique_ptr<ITqcFindDeviceSnmp, SQMRFindDeviceDeleter> m_pFindDeviceSnmp;
   std::unique_ptr<SQMRFoundList> m_pFound;
-  std::vector<SQMRFoundDevice> m_spareNodes;  // empty; capacity of the last list
+  SQMRFoundList m_spare;  // empty; holds the last list's storage
   char m_filters[kQMRMaxFilters][64];
   const SQMRModelEntry *m_pModels;
   char m_community[256];
