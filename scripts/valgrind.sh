@@ -45,8 +45,11 @@ status=0
 if [ $# -gt 0 ]; then
   run_one "$@" || status=1
 else
-  for program in test_api test_printer test_session test_reliability; do
+  for program in test_api test_printer test_session; do
     run_one "$program" || status=1
   done
+  # The 30% loss read waits 250 ms per try, which memcheck's slowness can
+  # exceed; its proxy and the other reliability tests run.
+  run_one test_reliability --gtest_filter='-LossTest.Thirty*' || status=1
 fi
 exit $status
