@@ -4,6 +4,7 @@
 #include <new>
 
 #include "log/log.h"
+#include "log/logger.h"
 #include "net/address_service.h"
 #include "net/datagram_socket_classes.h"
 #include "net/socket_api.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr char kLimitedBroadcast[] = "255.255.255.255";
 
 int error_of_last_call() { return NTqcSocketAPI::last_error(); }
+
+// One mask read; lets the Debug lines skip the work of their arguments.
+bool debug_enabled() { return (socket_log().logger()->get_level_mask() & kLogDebug) != 0; }
 
 }  // namespace
 
@@ -61,17 +65,27 @@ int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
     socket_log().write(kLogError, "fail bind(). WSAGetLastError()=%d", error_of_last_call());
     return QMR_E_BIND;
   }
-  // Read back the port the system chose for port 0.
-  sockaddr_storage bound{};
-  TqcSockLen length = kTqcSockAddrSize;
-  if (api.p_getsockname(m_socket, reinterpret_cast<sockaddr *>(&bound), &length) != 0 ||
-      !from_sockaddr(reinterpret_cast<sockaddr *>(&bound), m_pLocalAddress.get())) {
-    return QMR_E_FAILED;
+  // The port the system chose for port 0 is read back only when the Debug
+  // line below is written; otherwise on first need (get_local_address).
+  if (debug_enabled()) {
+    if (!read_bound_address()) return QMR_E_FAILED;
+    uint16_t bound_port = m_pLocalAddress->get_port();
+    socket_log().write(kLogDebug, "create socket. id:0x%x port:%d(0x%x)", static_cast<unsigned>(m_socket),
+                       bound_port, bound_port);
   }
-  uint16_t bound_port = m_pLocalAddress->get_port();
-  socket_log().write(kLogDebug, "create socket. id:0x%x port:%d(0x%x)", static_cast<unsigned>(m_socket),
-                     bound_port, bound_port);
   return QMR_OK;
+}
+
+bool DataGramSocket::read_bound_address() const {
+  std::call_once(m_boundOnce, [this] {
+    sockaddr_storage bound{};
+    TqcSockLen length = kTqcSockAddrSize;
+    // Filling the owned address is part of reading it, hence the cast.
+    auto *self = const_cast<DataGramSocket *>(this);
+    m_boundRead = NTqcSocketAPI::api().p_getsockname(m_socket, reinterpret_cast<sockaddr *>(&bound), &length) == 0 &&
+                  self->from_sockaddr(reinterpret_cast<sockaddr *>(&bound), m_pLocalAddress.get());
+  });
+  return m_boundRead;
 }
 
 int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket) {
@@ -101,10 +115,13 @@ int32_t create_datagram_socket(EProtocol protocol, DataGramSocket **socket) {
 
 int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetworkAddress *destination) {
   if (buffer == nullptr || destination == nullptr) return QMR_E_INVALID_ARG;
-  uint16_t local_port = m_pLocalAddress->get_port();
-  uint16_t remote_port = destination->get_port();
-  socket_log().write(kLogDebug, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).", local_port,
-                     local_port, destination->get_address(), remote_port, remote_port);
+  if (debug_enabled()) {
+    read_bound_address();
+    uint16_t local_port = m_pLocalAddress->get_port();
+    uint16_t remote_port = destination->get_port();
+    socket_log().write(kLogDebug, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).", local_port,
+                       local_port, destination->get_address(), remote_port, remote_port);
+  }
   sockaddr_storage target{};
   if (!to_sockaddr(reinterpret_cast<sockaddr *>(&target), destination)) return QMR_E_INVALID_ARG;
   auto sent = NTqcSocketAPI::api().p_sendto(m_socket, reinterpret_cast<const char *>(buffer), length, 0, reinterpret_cast<sockaddr *>(&target),
@@ -152,15 +169,21 @@ int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout
     sender->release();
     return QMR_E_FAILED;
   }
-  uint16_t local_port = m_pLocalAddress->get_port();
-  uint16_t remote_port = sender->get_port();
-  socket_log().write(kLogDebug, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
-                     local_port, local_port, sender->get_address(), remote_port, remote_port);
+  if (debug_enabled()) {
+    read_bound_address();
+    uint16_t local_port = m_pLocalAddress->get_port();
+    uint16_t remote_port = sender->get_port();
+    socket_log().write(kLogDebug, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
+                       local_port, local_port, sender->get_address(), remote_port, remote_port);
+  }
   *source = sender;
   return QMR_OK;
 }
 
-const ITqcNetworkAddress *DataGramSocket::get_local_address() const { return m_pLocalAddress.get(); }
+const ITqcNetworkAddress *DataGramSocket::get_local_address() const {
+  read_bound_address();
+  return m_pLocalAddress.get();
+}
 
 int32_t DataGramSocket::set_broadcast(bool enable) {
   EProtocol protocol = m_pLocalAddress->get_protocol();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "net/network_address.h"
 #include "net/socket_types.h"
@@ -62,6 +63,13 @@ class DataGramSocket {
 
  private:
   int32_t open(EProtocol protocol, uint16_t port);
+  // Reads the bound address back from the system on first need: most
+  // sockets live for one exchange and never need their own port, so the
+  // call is spared unless someone asks or the socket logger writes Debug.
+  bool read_bound_address() const;
+
+  mutable std::once_flag m_boundOnce;
+  mutable bool m_boundRead = false;  // the read succeeded; set inside m_boundOnce
 };
 
 // A bound socket of `protocol` on `port` (0: any). 0, -2 (unknown protocol,
