@@ -159,13 +159,15 @@ void decode_fresh_ours(benchmark::State &state) {
 void decode_netsnmp(benchmark::State &state) {
   netsnmp_peer::Session session(SNMP_VERSION_1, "public");
   std::vector<uint8_t> msg = our_message(true);
-  std::vector<uint8_t> work(msg.size());
+  std::vector<uint8_t> work = msg;
   for (auto _ : state) {
-    work = msg;  // snmp_parse may write into its input
     netsnmp_pdu *p = static_cast<netsnmp_pdu *>(calloc(1, sizeof(netsnmp_pdu)));
     if (netsnmp_peer::parse_in_place(session, p, work.data(), work.size()) != 0) state.SkipWithError("snmp_parse failed");
     snmp_free_pdu(p);
   }
+  // A v1 message is parsed without writing into it, so no fresh copy per
+  // iteration is timed; the check keeps that assumption honest.
+  if (work != msg) state.SkipWithError("snmp_parse changed its input");
 }
 
 }  // namespace

@@ -18,7 +18,10 @@ def main(argv):
     if not args:
         print(__doc__, file=sys.stderr)
         return 2
-    cmd = args + ["--benchmark_format=json", "--benchmark_repetitions=3",
+    # Repetitions run in random order, so that a change in the machine's
+    # load falls on both sides of a pair rather than on one of them.
+    cmd = args + ["--benchmark_format=json", "--benchmark_repetitions=9",
+                  "--benchmark_enable_random_interleaving=true",
                   "--benchmark_report_aggregates_only=true"]
     out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
     times = {}
