@@ -60,4 +60,33 @@ TEST_F(SocketLog, CreationSendReceiveAndFailures) {
   s->release();
 }
 
+// A socket made while Debug was off learns its port only when a Debug line
+// or a caller needs it; the lines must still name the port really bound.
+TEST_F(SocketLog, DebugTurnedOnLaterStillNamesTheBoundPort) {
+  int32_t rc = 0;
+  ITqcLogger *logger = manager->get_logger("socket", &rc);
+  logger->set_level_mask(kLogError);
+  DataGramSocket *s = nullptr;
+  ASSERT_EQ(create_datagram_socket(ITqcNetworkAddress::IPv4, &s), QMR_OK);
+  EXPECT_FALSE(logged("create socket. id:0x"));
+  logger->set_level_mask(kLogAll);
+  // The receiver's own port, learnt from a separate socket's view of it.
+  DataGramSocket *peer = nullptr;
+  ASSERT_EQ(create_datagram_socket(ITqcNetworkAddress::IPv4, &peer), QMR_OK);
+  ITqcNetworkAddress *to_peer = tqc_create_network_address("127.0.0.1", peer->get_local_address()->get_port());
+  ASSERT_EQ(s->send("x", 1, to_peer), QMR_OK);
+  char in[4];
+  int32_t got = 0;
+  ITqcNetworkAddress *from = nullptr;
+  ASSERT_EQ(peer->receive(in, sizeof in, 1000, &got, &from), QMR_OK);
+  const uint16_t bound = from->get_port();
+  EXPECT_NE(bound, 0);
+  EXPECT_TRUE(logged("[DataGramSocket::send] send packet. port:" + std::to_string(bound) + "("));
+  EXPECT_EQ(s->get_local_address()->get_port(), bound);
+  from->release();
+  to_peer->release();
+  peer->release();
+  s->release();
+}
+
 }  // namespace
