@@ -58,16 +58,18 @@ int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
   m_started = 1;
   rc = create_socket();
   if (rc != QMR_OK) return rc;
-  sockaddr_storage local{};
-  if (!to_sockaddr(reinterpret_cast<sockaddr *>(&local), m_pLocalAddress.get())) return QMR_E_BIND;
-  const TqcSocketFunctions &api = NTqcSocketAPI::api();
-  if (api.p_bind(m_socket, reinterpret_cast<sockaddr *>(&local), kTqcSockAddrSize) != 0) {
-    socket_log().write(kLogError, "fail bind(). WSAGetLastError()=%d", error_of_last_call());
-    return QMR_E_BIND;
+  // A chosen port is bound now, so a port in use fails here; so is every
+  // other protocol than IPv4, whose wildcard bind also tells whether the
+  // protocol is usable on this host. An IPv4 socket's port of the system's
+  // choice is left to the first send unless the Debug line wants the port.
+  const bool debug = debug_enabled();
+  if (port != 0 || debug || protocol != ITqcNetworkAddress::IPv4) {
+    rc = ensure_bound();
+    if (rc != QMR_OK) return rc;
   }
   // The port the system chose for port 0 is read back only when the Debug
   // line below is written; otherwise on first need (get_local_address).
-  if (debug_enabled()) {
+  if (debug) {
     if (!read_bound_address()) return QMR_E_FAILED;
     uint16_t bound_port = m_pLocalAddress->get_port();
     socket_log().write(kLogDebug, "create socket. id:0x%x port:%d(0x%x)", static_cast<unsigned>(m_socket),
@@ -76,7 +78,33 @@ int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
   return QMR_OK;
 }
 
+int32_t DataGramSocket::ensure_bound() const {
+  if (m_bound.load(std::memory_order_acquire)) return QMR_OK;
+  std::lock_guard<std::mutex> hold(m_bindLock);
+  if (m_bound.load(std::memory_order_relaxed)) return QMR_OK;
+  sockaddr_storage local{};
+  // Converting the owned address is no change of it, hence the cast.
+  auto *self = const_cast<DataGramSocket *>(this);
+  if (!self->to_sockaddr(reinterpret_cast<sockaddr *>(&local), m_pLocalAddress.get())) return QMR_E_BIND;
+  const TqcSocketFunctions &api = NTqcSocketAPI::api();
+  if (api.p_bind(m_socket, reinterpret_cast<sockaddr *>(&local), kTqcSockAddrSize) != 0) {
+    const int error = error_of_last_call();
+    // A failed send may have bound the socket already.
+    sockaddr_storage bound{};
+    TqcSockLen length = kTqcSockAddrSize;
+    if (api.p_getsockname(m_socket, reinterpret_cast<sockaddr *>(&bound), &length) != 0 ||
+        !self->from_sockaddr(reinterpret_cast<sockaddr *>(&bound), m_pLocalAddress.get()) ||
+        m_pLocalAddress->get_port() == 0) {
+      socket_log().write(kLogError, "fail bind(). WSAGetLastError()=%d", error);
+      return QMR_E_BIND;
+    }
+  }
+  m_bound.store(true, std::memory_order_release);
+  return QMR_OK;
+}
+
 bool DataGramSocket::read_bound_address() const {
+  if (ensure_bound() != QMR_OK) return false;
   std::call_once(m_boundOnce, [this] {
     sockaddr_storage bound{};
     TqcSockLen length = kTqcSockAddrSize;
@@ -124,8 +152,20 @@ int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetw
   }
   sockaddr_storage target{};
   if (!to_sockaddr(reinterpret_cast<sockaddr *>(&target), destination)) return QMR_E_INVALID_ARG;
-  auto sent = NTqcSocketAPI::api().p_sendto(m_socket, reinterpret_cast<const char *>(buffer), length, 0, reinterpret_cast<sockaddr *>(&target),
-                                            kTqcSockAddrSize);
+  auto send_to = [&] {
+    return NTqcSocketAPI::api().p_sendto(m_socket, reinterpret_cast<const char *>(buffer), length, 0,
+                                         reinterpret_cast<sockaddr *>(&target), kTqcSockAddrSize);
+  };
+  decltype(send_to()) sent = 0;
+  if (m_bound.load(std::memory_order_acquire)) {
+    sent = send_to();
+  } else {
+    // The first send binds the socket to the wildcard address and a port of
+    // the system's choice, as bind() to port 0 would.
+    std::lock_guard<std::mutex> hold(m_bindLock);
+    sent = send_to();
+    if (sent >= 0) m_bound.store(true, std::memory_order_release);
+  }
   if (sent < 0) {
     socket_log().write(kLogError, "fail send(). WSAGetLastError()=%d", error_of_last_call());
     return QMR_E_SEND;
@@ -142,6 +182,9 @@ int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout
   *source = nullptr;
   // -1 waits without limit; other negative values are no time-out at all.
   if (timeout_ms < -1) return QMR_E_INVALID_ARG;
+  // Nothing reaches a socket without a port.
+  const int32_t bound = ensure_bound();
+  if (bound != QMR_OK) return bound;
   int ready = tqc_wait_readable(m_socket, timeout_ms);
   if (ready < 0) {
     socket_log().write(kLogError, "fail select(). WSAGetLastError()=%d", error_of_last_call());

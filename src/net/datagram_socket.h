@@ -3,6 +3,7 @@
 #ifndef QMR_NET_DATAGRAM_SOCKET_H
 #define QMR_NET_DATAGRAM_SOCKET_H
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -24,8 +25,9 @@ class DataGramSocket {
   virtual int32_t send(const void *buffer, uint32_t length, const ITqcNetworkAddress *destination);  // 1
   // Waits up to `timeout_ms` (-1: no limit) for one datagram. 0, -2, -3,
   // -203 (time-out), -204 (wait or receive failed), -1 (sender not
-  // convertible). `*received` is written whenever the receive ran; the
-  // caller owns `*source`.
+  // convertible), -202 (a socket that never sent could not be bound).
+  // `*received` is written whenever the receive ran; the caller owns
+  // `*source`.
   virtual int32_t receive(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
                           ITqcNetworkAddress **source);                                      // 2
   // The bound local address (owned by the socket).
@@ -63,11 +65,19 @@ class DataGramSocket {
 
  private:
   int32_t open(EProtocol protocol, uint16_t port);
+  // Binds to the local address unless the socket is bound already. 0 or
+  // -202 after logging the failure.
+  int32_t ensure_bound() const;
   // Reads the bound address back from the system on first need: most
   // sockets live for one exchange and never need their own port, so the
   // call is spared unless someone asks or the socket logger writes Debug.
   bool read_bound_address() const;
 
+  // A socket on port 0 is left to the system to bind on its first send,
+  // which spares the bind call of a one-exchange socket; receiving or
+  // asking for the local address binds it first.
+  mutable std::mutex m_bindLock;        // orders the first bind against the first send
+  mutable std::atomic<bool> m_bound{false};
   mutable std::once_flag m_boundOnce;
   mutable bool m_boundRead = false;  // the read succeeded; set inside m_boundOnce
 };
