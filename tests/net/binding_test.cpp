@@ -8,6 +8,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "net/adapter_list.h"
 #include "net/address_service.h"
@@ -35,12 +36,20 @@ class BindingTest : public ::testing::Test {
   void TearDown() override {
     tqc_set_module_loader(nullptr);
     ITqcModuleLoader *real = tqc_platform_module_loader();
-    EXPECT_EQ(NTqcSocketAPI::set_api(real->open(kTqcSocketLibraryName)), QMR_OK);
-    EXPECT_EQ(NTqcIpHelpAPI::set_api(real->open(kTqcIpHelperLibraryName)), QMR_OK);
+    EXPECT_EQ(NTqcSocketAPI::set_api(kept(real->open(kTqcSocketLibraryName))), QMR_OK);
+    EXPECT_EQ(NTqcIpHelpAPI::set_api(kept(real->open(kTqcIpHelperLibraryName))), QMR_OK);
     EXPECT_TRUE(NTqcSocketAPI::has_protocol_independent_api());
+    // Binding does not take the module over. The entry points stay valid
+    // after these handles close: the library's own load keeps them loaded.
+    for (void *module : opened) real->close(module);
   }
-  void *open_fallback() { return loader.open(kTqcSocketLibraryFallbackName); }
+  void *kept(void *module) {
+    if (module != nullptr) opened.push_back(module);
+    return module;
+  }
+  void *open_fallback() { return kept(loader.open(kTqcSocketLibraryFallbackName)); }
   CFilteringLoader loader;
+  std::vector<void *> opened;
 };
 
 TEST_F(BindingTest, LibraryWithoutResolverBindsTheRequiredSet) {
@@ -103,14 +112,14 @@ TEST_F(BindingTest, IPv4AvailabilityTrustsTheAdapterList) {
   // No adapters at all: not available, and no socket test (which would
   // succeed on this host).
   loader.replacement = &fake_no_data;
-  ASSERT_EQ(NTqcIpHelpAPI::set_api(loader.open(kTqcIpHelperLibraryName)), QMR_OK);
+  ASSERT_EQ(NTqcIpHelpAPI::set_api(kept(loader.open(kTqcIpHelperLibraryName))), QMR_OK);
   ASSERT_EQ(service.is_transport_available(ITqcNetworkAddress::IPv4, &available), QMR_OK);
   EXPECT_FALSE(available);
   int32_t count = -1;
   EXPECT_EQ(service.adapter_count(ITqcNetworkAddress::IPv4, &count), QMR_E_OUT_OF_RANGE);
 
   loader.replacement = &fake_unnumbered;
-  ASSERT_EQ(NTqcIpHelpAPI::set_api(loader.open(kTqcIpHelperLibraryName)), QMR_OK);
+  ASSERT_EQ(NTqcIpHelpAPI::set_api(kept(loader.open(kTqcIpHelperLibraryName))), QMR_OK);
   available = true;
   ASSERT_EQ(service.is_transport_available(ITqcNetworkAddress::IPv4, &available), QMR_OK);
   EXPECT_FALSE(available);
@@ -123,7 +132,7 @@ TEST_F(BindingTest, IPv4AvailabilityTrustsTheAdapterList) {
   // Without the function the socket test decides.
   loader.replacement = nullptr;
   loader.hidden = {"GetAdaptersInfo"};
-  ASSERT_EQ(NTqcIpHelpAPI::set_api(loader.open(kTqcIpHelperLibraryName)), QMR_OK);
+  ASSERT_EQ(NTqcIpHelpAPI::set_api(kept(loader.open(kTqcIpHelperLibraryName))), QMR_OK);
   available = false;
   ASSERT_EQ(service.is_transport_available(ITqcNetworkAddress::IPv4, &available), QMR_OK);
   EXPECT_TRUE(available);
@@ -132,7 +141,7 @@ TEST_F(BindingTest, IPv4AvailabilityTrustsTheAdapterList) {
 
 TEST_F(BindingTest, MissingBestInterfaceOnlyStopsIPv6SourceChoice) {
   loader.hidden = {"GetBestInterfaceEx"};
-  ASSERT_EQ(NTqcIpHelpAPI::set_api(loader.open(kTqcIpHelperLibraryName)), QMR_OK);
+  ASSERT_EQ(NTqcIpHelpAPI::set_api(kept(loader.open(kTqcIpHelperLibraryName))), QMR_OK);
   EXPECT_EQ(NTqcIpHelpAPI::api().p_GetBestInterfaceEx, nullptr);
   CTqcAddrInfoService service;
   ITqcNetworkAddress *destination = tqc_create_network_address("::1", 161);
