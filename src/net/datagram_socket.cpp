@@ -7,6 +7,7 @@
 #include "log/logger.h"
 #include "net/address_service.h"
 #include "net/datagram_socket_classes.h"
+#include "net/ipv4_text.h"
 #include "net/socket_api.h"
 #include "qmr.h"
 
@@ -45,25 +46,39 @@ DataGramSocket::~DataGramSocket() {
   if (m_started != 0) NTqcSocketAPI::cleanup();
 }
 
+ITqcNetworkAddress *DataGramSocket::local_address() const {
+  std::call_once(m_localOnce, [this] {
+    int32_t rc = QMR_OK;
+    decltype(m_pLocalAddress) made(tqc_create_network_address(&rc));
+    if (made) {
+      made->set_protocol(m_protocol);
+      made->set_port(m_port);
+      // Filling the owned address is part of making it, hence the cast.
+      rc = const_cast<DataGramSocket *>(this)->set_any_address(made.get());
+    }
+    if (rc == QMR_OK) m_pLocalAddress = std::move(made);
+    m_localResult = rc;
+  });
+  return m_pLocalAddress.get();
+}
+
 int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
-  int32_t rc = QMR_OK;
-  m_pLocalAddress.reset(tqc_create_network_address(&rc));
-  if (!m_pLocalAddress) return rc;
-  m_pLocalAddress->set_protocol(protocol);
-  m_pLocalAddress->set_port(port);
-  rc = set_any_address(m_pLocalAddress.get());
-  if (rc != QMR_OK) return rc;
-  rc = startup();
+  m_protocol = protocol;
+  m_port = port;
+  // A chosen port is bound now, so a port in use fails here; so is every
+  // other protocol than IPv4, whose wildcard bind also tells whether the
+  // protocol is usable on this host. An IPv4 socket's port of the system's
+  // choice is left to the first send unless the Debug line wants the port,
+  // and so is its local address object.
+  const bool debug = debug_enabled();
+  const bool bind_now = port != 0 || debug || protocol != ITqcNetworkAddress::IPv4;
+  if (bind_now && local_address() == nullptr) return m_localResult;
+  int32_t rc = startup();
   if (rc != QMR_OK) return rc;
   m_started = 1;
   rc = create_socket();
   if (rc != QMR_OK) return rc;
-  // A chosen port is bound now, so a port in use fails here; so is every
-  // other protocol than IPv4, whose wildcard bind also tells whether the
-  // protocol is usable on this host. An IPv4 socket's port of the system's
-  // choice is left to the first send unless the Debug line wants the port.
-  const bool debug = debug_enabled();
-  if (port != 0 || debug || protocol != ITqcNetworkAddress::IPv4) {
+  if (bind_now) {
     rc = ensure_bound();
     if (rc != QMR_OK) return rc;
   }
@@ -71,7 +86,7 @@ int32_t DataGramSocket::open(EProtocol protocol, uint16_t port) {
   // line below is written; otherwise on first need (get_local_address).
   if (debug) {
     if (!read_bound_address()) return QMR_E_FAILED;
-    uint16_t bound_port = m_pLocalAddress->get_port();
+    uint16_t bound_port = local_address()->get_port();
     socket_log().write(kLogDebug, "create socket. id:0x%x port:%d(0x%x)", static_cast<unsigned>(m_socket),
                        bound_port, bound_port);
   }
@@ -82,10 +97,12 @@ int32_t DataGramSocket::ensure_bound() const {
   if (m_bound.load(std::memory_order_acquire)) return QMR_OK;
   std::lock_guard<std::mutex> hold(m_bindLock);
   if (m_bound.load(std::memory_order_relaxed)) return QMR_OK;
+  ITqcNetworkAddress *address = local_address();
+  if (address == nullptr) return QMR_E_BIND;
   sockaddr_storage local{};
   // Converting the owned address is no change of it, hence the cast.
   auto *self = const_cast<DataGramSocket *>(this);
-  if (!self->to_sockaddr(reinterpret_cast<sockaddr *>(&local), m_pLocalAddress.get())) return QMR_E_BIND;
+  if (!self->to_sockaddr(reinterpret_cast<sockaddr *>(&local), address)) return QMR_E_BIND;
   const TqcSocketFunctions &api = NTqcSocketAPI::api();
   if (api.p_bind(m_socket, reinterpret_cast<sockaddr *>(&local), kTqcSockAddrSize) != 0) {
     const int error = error_of_last_call();
@@ -93,8 +110,7 @@ int32_t DataGramSocket::ensure_bound() const {
     sockaddr_storage bound{};
     TqcSockLen length = kTqcSockAddrSize;
     if (api.p_getsockname(m_socket, reinterpret_cast<sockaddr *>(&bound), &length) != 0 ||
-        !self->from_sockaddr(reinterpret_cast<sockaddr *>(&bound), m_pLocalAddress.get()) ||
-        m_pLocalAddress->get_port() == 0) {
+        !self->from_sockaddr(reinterpret_cast<sockaddr *>(&bound), address) || address->get_port() == 0) {
       socket_log().write(kLogError, "fail bind(). WSAGetLastError()=%d", error);
       return QMR_E_BIND;
     }
@@ -104,7 +120,8 @@ int32_t DataGramSocket::ensure_bound() const {
 }
 
 bool DataGramSocket::read_bound_address() const {
-  if (ensure_bound() != QMR_OK) return false;
+  // A first send may have bound the socket before the address was made.
+  if (ensure_bound() != QMR_OK || local_address() == nullptr) return false;
   std::call_once(m_boundOnce, [this] {
     sockaddr_storage bound{};
     TqcSockLen length = kTqcSockAddrSize;
@@ -145,7 +162,8 @@ int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetw
   if (buffer == nullptr || destination == nullptr) return QMR_E_INVALID_ARG;
   if (debug_enabled()) {
     read_bound_address();
-    uint16_t local_port = m_pLocalAddress->get_port();
+    const ITqcNetworkAddress *local = local_address();
+    uint16_t local_port = local != nullptr ? local->get_port() : 0;
     uint16_t remote_port = destination->get_port();
     socket_log().write(kLogDebug, "[DataGramSocket::send] send packet. port:%d(0x%x) -> %s:%d(0x%x).", local_port,
                        local_port, destination->get_address(), remote_port, remote_port);
@@ -176,10 +194,9 @@ int32_t DataGramSocket::send(const void *buffer, uint32_t length, const ITqcNetw
   return QMR_OK;
 }
 
-int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
-                                ITqcNetworkAddress **source) {
-  if (buffer == nullptr || received == nullptr || source == nullptr) return QMR_E_INVALID_ARG;
-  *source = nullptr;
+int32_t DataGramSocket::receive_datagram(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                                         sockaddr_storage *from) {
+  if (buffer == nullptr || received == nullptr) return QMR_E_INVALID_ARG;
   // -1 waits without limit; other negative values are no time-out at all.
   if (timeout_ms < -1) return QMR_E_INVALID_ARG;
   // Nothing reaches a socket without a port.
@@ -194,42 +211,84 @@ int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout
     socket_log().write(kLogTrace, "select API timeout.");
     return QMR_E_TIMEOUT;
   }
-  sockaddr_storage from{};
+  std::memset(from, 0, sizeof *from);
   TqcSockLen from_length = kTqcSockAddrSize;
-  auto got = NTqcSocketAPI::api().p_recvfrom(m_socket, reinterpret_cast<char *>(buffer), capacity, 0, reinterpret_cast<sockaddr *>(&from),
-                                             &from_length);
+  auto got = NTqcSocketAPI::api().p_recvfrom(m_socket, reinterpret_cast<char *>(buffer), capacity, 0,
+                                             reinterpret_cast<sockaddr *>(from), &from_length);
   *received = static_cast<int32_t>(got);
   if (got < 0) {
     socket_log().write(kLogError, "fail recvfrom(). WSAGetLastError()=%d", error_of_last_call());
     return QMR_E_RECEIVE;
   }
+  return QMR_OK;
+}
+
+void DataGramSocket::log_received(const char *sender_text, uint16_t sender_port) const {
+  read_bound_address();
+  const ITqcNetworkAddress *local = local_address();
+  uint16_t local_port = local != nullptr ? local->get_port() : 0;
+  socket_log().write(kLogDebug, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).", local_port,
+                     local_port, sender_text, sender_port, sender_port);
+}
+
+int32_t DataGramSocket::make_sender(const sockaddr_storage &from, ITqcNetworkAddress **source) {
   int32_t rc = QMR_OK;
   ITqcNetworkAddress *sender = tqc_create_network_address(&rc);
   if (sender == nullptr) return rc;
-  if (!from_sockaddr(reinterpret_cast<sockaddr *>(&from), sender)) {
+  if (!from_sockaddr(reinterpret_cast<const sockaddr *>(&from), sender)) {
     socket_log().write(kLogError,
                        "[DataGramSocket::receive] fail create CTqcNetworkAddress ( success recvfrom() ).");
     sender->release();
     return QMR_E_FAILED;
   }
-  if (debug_enabled()) {
-    read_bound_address();
-    uint16_t local_port = m_pLocalAddress->get_port();
-    uint16_t remote_port = sender->get_port();
-    socket_log().write(kLogDebug, "[DataGramSocket::receive] receive packet port:%d(0x%x) <- %s:%d(0x%x).",
-                       local_port, local_port, sender->get_address(), remote_port, remote_port);
-  }
+  if (debug_enabled()) log_received(sender->get_address(), sender->get_port());
   *source = sender;
   return QMR_OK;
 }
 
+int32_t DataGramSocket::receive(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                                ITqcNetworkAddress **source) {
+  if (source == nullptr) return QMR_E_INVALID_ARG;
+  *source = nullptr;
+  sockaddr_storage from;
+  const int32_t rc = receive_datagram(buffer, capacity, timeout_ms, received, &from);
+  return rc == QMR_OK ? make_sender(from, source) : rc;
+}
+
+int32_t DataGramSocket::receive_from(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                                     const ITqcNetworkAddress *expected, ITqcNetworkAddress **source,
+                                     bool *from_expected) {
+  if (source == nullptr || from_expected == nullptr) return QMR_E_INVALID_ARG;
+  *source = nullptr;
+  *from_expected = false;
+  sockaddr_storage from;
+  const int32_t rc = receive_datagram(buffer, capacity, timeout_ms, received, &from);
+  if (rc != QMR_OK) return rc;
+  // An IPv4 sender is compared as the text its address object would hold;
+  // the answer from the address asked spares making that object.
+  if (expected != nullptr && m_protocol == ITqcNetworkAddress::IPv4 &&
+      expected->get_protocol() == ITqcNetworkAddress::IPv4 &&
+      tqc_library_family(from.ss_family) == kTqcFamilyInet) {
+    const auto *in = reinterpret_cast<const sockaddr_in *>(&from);
+    const uint16_t port = NTqcSocketAPI::api().p_ntohs(in->sin_port);
+    char text[kTqcIPv4TextSize];
+    tqc_format_ipv4(reinterpret_cast<const uint8_t *>(&in->sin_addr), text);
+    if (port == expected->get_port() && std::strcmp(text, expected->get_address()) == 0) {
+      if (debug_enabled()) log_received(text, port);
+      *from_expected = true;
+      return QMR_OK;
+    }
+  }
+  return make_sender(from, source);
+}
+
 const ITqcNetworkAddress *DataGramSocket::get_local_address() const {
   read_bound_address();
-  return m_pLocalAddress.get();
+  return local_address();
 }
 
 int32_t DataGramSocket::set_broadcast(bool enable) {
-  EProtocol protocol = m_pLocalAddress->get_protocol();
+  EProtocol protocol = m_protocol;
   if (protocol != ITqcNetworkAddress::IPv4 && protocol != ITqcNetworkAddress::IPX) return QMR_OK;
   int32_t value = enable ? 1 : 0;
   if (NTqcSocketAPI::api().p_setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char *>(&value), sizeof value) != 0) {
@@ -269,7 +328,7 @@ int32_t DataGramSocket::join_multicast_group(const char *group) {
   if (group == nullptr) return QMR_E_INVALID_ARG;
   const TqcSocketFunctions &api = NTqcSocketAPI::api();
   int failed = 0;
-  switch (m_pLocalAddress->get_protocol()) {
+  switch (m_protocol) {
     case ITqcNetworkAddress::IPv4: {
       auto address = api.p_inet_addr(group);
       // inet_addr's error value is also the limited broadcast address.

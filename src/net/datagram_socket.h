@@ -43,6 +43,13 @@ class DataGramSocket {
   // given, receives the size the system reports afterwards. 0 or -1.
   int32_t set_receive_buffer(int32_t bytes, int32_t *granted);
 
+  // receive() for an answer expected from `expected`: a datagram from that
+  // very address (same protocol, port and text as received) makes no
+  // address object; *source stays null and *from_expected is set. Any
+  // other sender is made as receive() makes it. Same results and log lines.
+  int32_t receive_from(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                       const ITqcNetworkAddress *expected, ITqcNetworkAddress **source, bool *from_expected);
+
  protected:
   DataGramSocket() = default;
   friend int32_t create_datagram_socket(EProtocol protocol, uint16_t port, DataGramSocket **socket);
@@ -59,12 +66,28 @@ class DataGramSocket {
     void operator()(ITqcNetworkAddress *a) const { a->release(); }
   };
 
+  // The socket's protocol, as its local address holds it.
+  EProtocol protocol() const { return m_protocol; }
+
   TqcSocket m_socket = kTqcInvalidSocket;
-  std::unique_ptr<ITqcNetworkAddress, TqcAddressDeleter> m_pLocalAddress;
+  // Made on first need (see local_address()); read it through that.
+  mutable std::unique_ptr<ITqcNetworkAddress, TqcAddressDeleter> m_pLocalAddress;
   uint8_t m_started = 0;
 
  private:
   int32_t open(EProtocol protocol, uint16_t port);
+  // Waits for and reads one datagram and its sender's platform address;
+  // receive()'s checks, results and failure lines.
+  int32_t receive_datagram(void *buffer, uint32_t capacity, int32_t timeout_ms, int32_t *received,
+                           sockaddr_storage *from);
+  // Makes the sender's address object and writes receive()'s Debug line.
+  int32_t make_sender(const sockaddr_storage &from, ITqcNetworkAddress **source);
+  void log_received(const char *sender_text, uint16_t sender_port) const;
+  // The local address (the wildcard address and the asked port until the
+  // bound one is read back), made once on first call; null when it could
+  // not be made. A one-exchange IPv4 socket on a port of the system's
+  // choice never needs it, so it is not made at creation then.
+  ITqcNetworkAddress *local_address() const;
   // Binds to the local address unless the socket is bound already. 0 or
   // -202 after logging the failure.
   int32_t ensure_bound() const;
@@ -80,6 +103,10 @@ class DataGramSocket {
   mutable std::atomic<bool> m_bound{false};
   mutable std::once_flag m_boundOnce;
   mutable bool m_boundRead = false;  // the read succeeded; set inside m_boundOnce
+  mutable std::once_flag m_localOnce;
+  mutable int32_t m_localResult = 0;  // why the local address could not be made; set inside m_localOnce
+  EProtocol m_protocol = ITqcNetworkAddress::None;
+  uint16_t m_port = 0;  // asked for at creation
 };
 
 // A bound socket of `protocol` on `port` (0: any). 0, -2 (unknown protocol,

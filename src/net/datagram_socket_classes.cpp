@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "net/datagram_socket_classes.h"
+#include "net/ipv4_text.h"
 #include "net/numeric_address.h"
 #include "net/socket_api.h"
 #include "qmr.h"
@@ -43,6 +44,14 @@ TqcSockLen length_of(EProtocol protocol) {
   }
 }
 
+// A dotted-quad text made or checked here needs no second look at its
+// protocol: it is stored as it stands, as set_address would store it.
+bool store_ipv4_text(ITqcNetworkAddress *address, const char *text, uint16_t port) {
+  if (address->set(text, ITqcNetworkAddress::IPv4, 0) != QMR_OK) return false;
+  address->set_port(port);
+  return true;
+}
+
 uint16_t port_of(const sockaddr *platform) {
   // IPv4 and IPv6 keep the port at the same place.
   return NTqcSocketAPI::api().p_ntohs(reinterpret_cast<const sockaddr_in *>(platform)->sin_port);
@@ -55,9 +64,7 @@ uint16_t port_of(const sockaddr *platform) {
 int32_t DataGramSocketIPv4::startup() { return NTqcSocketAPI::startup_1_1(); }
 
 int32_t DataGramSocketIPv4::set_any_address(ITqcNetworkAddress *local) {
-  return tqc_store_socket_address(local, kTqcAnyIPv4, local->get_port(), ITqcNetworkAddress::IPv4)
-             ? QMR_OK
-             : QMR_E_OUT_OF_RANGE;
+  return store_ipv4_text(local, kTqcAnyIPv4, local->get_port()) ? QMR_OK : QMR_E_OUT_OF_RANGE;
 }
 
 int32_t DataGramSocketIPv4::create_socket() { return open_socket(kTqcFamilyInet, 0, &m_socket); }
@@ -65,10 +72,16 @@ int32_t DataGramSocketIPv4::create_socket() { return open_socket(kTqcFamilyInet,
 bool DataGramSocketIPv4::to_sockaddr(sockaddr *platform, const ITqcNetworkAddress *address) {
   const TqcSocketFunctions &api = NTqcSocketAPI::api();
   const char *text = address->get_address();
-  auto number = api.p_inet_addr(text);
-  if (number == static_cast<decltype(number)>(INADDR_NONE) &&
-      std::strncmp(text, kLimitedBroadcast, sizeof kLimitedBroadcast - 1) != 0) {
-    return false;
+  uint8_t bytes[4];
+  decltype(api.p_inet_addr(text)) number = 0;
+  if (tqc_parse_plain_ipv4(text, bytes)) {
+    std::memcpy(&number, bytes, sizeof bytes);
+  } else {
+    number = api.p_inet_addr(text);
+    if (number == static_cast<decltype(number)>(INADDR_NONE) &&
+        std::strncmp(text, kLimitedBroadcast, sizeof kLimitedBroadcast - 1) != 0) {
+      return false;
+    }
   }
   std::memset(platform, 0, kTqcSockAddrSize);
   auto *in = reinterpret_cast<sockaddr_in *>(platform);
@@ -79,8 +92,9 @@ bool DataGramSocketIPv4::to_sockaddr(sockaddr *platform, const ITqcNetworkAddres
 }
 
 bool DataGramSocketIPv4::from_sockaddr(const sockaddr *platform, ITqcNetworkAddress *address) {
-  const char *text = NTqcSocketAPI::api().p_inet_ntoa(reinterpret_cast<const sockaddr_in *>(platform)->sin_addr);
-  return text != nullptr && tqc_store_socket_address(address, text, port_of(platform), ITqcNetworkAddress::IPv4);
+  char text[kTqcIPv4TextSize];
+  tqc_format_ipv4(reinterpret_cast<const uint8_t *>(&reinterpret_cast<const sockaddr_in *>(platform)->sin_addr), text);
+  return store_ipv4_text(address, text, port_of(platform));
 }
 
 // IPX ------------------------------------------------------------------
@@ -139,7 +153,7 @@ int32_t DataGramSocketIPv6::set_any_address(ITqcNetworkAddress *local) {
 }
 
 int32_t DataGramSocketIPv6::create_socket() {
-  return open_socket(tqc_family_of_protocol(m_pLocalAddress->get_protocol()), 0, &m_socket);
+  return open_socket(tqc_family_of_protocol(protocol()), 0, &m_socket);
 }
 
 bool DataGramSocketIPv6::to_sockaddr(sockaddr *platform, const ITqcNetworkAddress *address) {
@@ -177,7 +191,7 @@ bool DataGramSocketIPv6::from_sockaddr(const sockaddr *platform, ITqcNetworkAddr
     const TqcSocketFunctions &api = NTqcSocketAPI::api();
     char service[kServiceBufferSize] = {};
     if (api.p_getnameinfo == nullptr ||
-        api.p_getnameinfo(platform, length_of(m_pLocalAddress->get_protocol()), host, sizeof host, service,
+        api.p_getnameinfo(platform, length_of(DataGramSocket::protocol()), host, sizeof host, service,
                           sizeof service, kNumericHostAndService) != 0) {
       return false;
     }

@@ -1,5 +1,6 @@
 #include "net/network_address.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -18,13 +19,41 @@ struct TqcBufferDeleter {
 };
 using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
-// Hexadecimal letters A-F become lower case; nothing else changes, so
-// IPv6 and IPX texts are kept in one spelling.
-void lower_hex_letters(std::string &text) {
-  for (char &c : text) {
-    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+// A copy of an address text with the hexadecimal letters A-F in lower case
+// (nothing else changes), so IPv6 and IPX texts are kept in one spelling.
+// Numeric texts fit the stack buffer; a longer name goes to the heap.
+class LoweredText {
+ public:
+  int32_t assign(const char *text) {
+    const size_t length = std::strlen(text);
+    char *out = m_small;
+    if (length >= sizeof m_small) {
+      try {
+        m_large.assign(length, '\0');
+      } catch (const std::bad_alloc &) {
+        return QMR_E_NO_MEMORY;
+      }
+      out = &m_large[0];
+    }
+    for (size_t i = 0; i < length; ++i) {
+      const char c = text[i];
+      out[i] = c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    out[length] = '\0';
+    m_pText = out;
+    m_length = length;
+    return QMR_OK;
   }
-}
+  const char *c_str() const { return m_pText; }
+  size_t size() const { return m_length; }
+
+ private:
+  // Room for the longest numeric text (IPv6 with an IPv4 tail and a scope).
+  char m_small[64];
+  std::string m_large;
+  const char *m_pText = m_small;
+  size_t m_length = 0;
+};
 
 class CTqcNetworkAddress final : public ITqcNetworkAddress {
  public:
@@ -32,8 +61,8 @@ class CTqcNetworkAddress final : public ITqcNetworkAddress {
 
   int32_t set_address(const char *text) override {
     if (text == nullptr) return QMR_E_INVALID_ARG;
-    std::string lowered;
-    int32_t rc = lower_copy(text, lowered);
+    LoweredText lowered;
+    int32_t rc = lowered.assign(text);
     if (rc != QMR_OK) return rc;
     EProtocol found = None;
     rc = tqc_protocol_of_address(lowered.c_str(), &found);
@@ -47,8 +76,8 @@ class CTqcNetworkAddress final : public ITqcNetworkAddress {
 
   int32_t set(const char *text, EProtocol protocol, uint16_t port) override {
     if (text == nullptr) return QMR_E_INVALID_ARG;
-    std::string lowered;
-    int32_t rc = lower_copy(text, lowered);
+    LoweredText lowered;
+    int32_t rc = lowered.assign(text);
     if (rc == QMR_OK) rc = store(lowered);
     if (rc != QMR_OK) return rc;
     if (protocol != None) m_protocol = protocol;
@@ -124,23 +153,13 @@ class CTqcNetworkAddress final : public ITqcNetworkAddress {
   const char *get_address() const override { return m_pText ? m_pText->c_str() : ""; }
 
  private:
-  static int32_t lower_copy(const char *text, std::string &out) {
-    try {
-      out = text;
-    } catch (const std::bad_alloc &) {
-      return QMR_E_NO_MEMORY;
-    }
-    lower_hex_letters(out);
-    return QMR_OK;
-  }
-
-  int32_t store(const std::string &text) {
+  int32_t store(const LoweredText &text) {
     if (!m_pText) {
       int32_t rc = QMR_OK;
       m_pText.reset(tqs_create_octet_buffer(&rc));
       if (!m_pText) return rc != QMR_OK ? rc : QMR_E_NO_MEMORY;
     }
-    return m_pText->set(text.data(), static_cast<uint32_t>(text.size()));
+    return m_pText->set(text.c_str(), static_cast<uint32_t>(text.size()));
   }
 
   TqcBufferPtr m_pText;

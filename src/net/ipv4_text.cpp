@@ -1,0 +1,42 @@
+#include "net/ipv4_text.h"
+
+namespace {
+
+constexpr int kParts = 4;
+constexpr uint32_t kMaxPart = 255;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+size_t tqc_format_ipv4(const uint8_t bytes[4], char *text) {
+  char *out = text;
+  for (int i = 0; i < kParts; ++i) {
+    if (i != 0) *out++ = '.';
+    const uint32_t v = bytes[i];
+    if (v >= 100) *out++ = static_cast<char>('0' + v / 100);
+    if (v >= 10) *out++ = static_cast<char>('0' + v / 10 % 10);
+    *out++ = static_cast<char>('0' + v % 10);
+  }
+  *out = '\0';
+  return static_cast<size_t>(out - text);
+}
+
+bool tqc_parse_plain_ipv4(const char *text, uint8_t bytes[4]) {
+  if (text == nullptr) return false;
+  const char *p = text;
+  for (int i = 0; i < kParts; ++i) {
+    if (i != 0 && *p++ != '.') return false;
+    if (!is_digit(*p)) return false;
+    // inet_addr reads a leading zero as octal; such texts are its to read.
+    if (*p == '0' && is_digit(p[1])) return false;
+    uint32_t v = 0;
+    for (int digits = 0; is_digit(*p); ++p) {
+      if (++digits > 3) return false;
+      v = v * 10 + static_cast<uint32_t>(*p - '0');
+    }
+    if (v > kMaxPart) return false;
+    bytes[i] = static_cast<uint8_t>(v);
+  }
+  return *p == '\0';
+}
