@@ -2,6 +2,7 @@
 #include "snmp/octet_buffer.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -17,12 +18,13 @@ class CTqsOctetBuffer final : public ITqsOctetBuffer {
 
   void release() override { delete this; }
   uint32_t size() const override { return m_size; }
-  const uint8_t *data() const override { return m_size ? m_bytes.data() : nullptr; }
+  const uint8_t *data() const override { return m_size ? m_pData : nullptr; }
   int32_t set(const void *bytes, uint32_t length) override {
     if (!bytes) length = 0;
     if (!fit(length)) return QMR_E_NO_MEMORY;
-    // memmove: the source may lie inside this buffer.
-    if (length) std::memmove(m_bytes.data(), bytes, length);
+    // memmove: the source may lie inside this buffer (which then needs no
+    // more room, so fit() kept it in place).
+    if (length) std::memmove(m_pData, bytes, length);
     terminate(length);
     return QMR_OK;
   }
@@ -35,10 +37,10 @@ class CTqsOctetBuffer final : public ITqsOctetBuffer {
     if (inside(bytes)) {
       std::vector<uint8_t> copy(static_cast<const uint8_t *>(bytes), static_cast<const uint8_t *>(bytes) + length);
       if (!fit(old + length)) return QMR_E_NO_MEMORY;
-      std::memcpy(m_bytes.data() + old, copy.data(), length);
+      std::memcpy(m_pData + old, copy.data(), length);
     } else {
       if (!fit(old + length)) return QMR_E_NO_MEMORY;
-      if (length) std::memcpy(m_bytes.data() + old, bytes, length);
+      if (length) std::memcpy(m_pData + old, bytes, length);
     }
     terminate(old + length);
     return QMR_OK;
@@ -63,14 +65,14 @@ class CTqsOctetBuffer final : public ITqsOctetBuffer {
   }
   bool equals(const void *bytes, uint32_t length) const override {
     if (!bytes) length = 0;
-    return length == m_size && (length == 0 || std::memcmp(m_bytes.data(), bytes, length) == 0);
+    return length == m_size && (length == 0 || std::memcmp(m_pData, bytes, length) == 0);
   }
   bool equals_text(const char *text) const override { return equals(text, text ? length_of(text) : 0); }
   bool equals_buffer(const ITqsOctetBuffer *other) const override {
     return other && equals(other->data(), other->size());
   }
   const char *c_str() const override {
-    return m_size ? reinterpret_cast<const char *>(m_bytes.data()) : "";
+    return m_size ? reinterpret_cast<const char *>(m_pData) : "";
   }
 
  private:
@@ -80,25 +82,36 @@ class CTqsOctetBuffer final : public ITqsOctetBuffer {
   }
   bool inside(const void *p) const {
     const uint8_t *b = static_cast<const uint8_t *>(p);
-    return !m_bytes.empty() && b >= m_bytes.data() && b < m_bytes.data() + m_bytes.size();
+    return b >= m_pData && b < m_pData + m_capacity;
   }
-  // Room for `length` bytes and the NUL.
+  // Room for `length` bytes and the NUL; the content so far is kept.
   bool fit(uint32_t length) {
     const size_t needed = static_cast<size_t>(length) + 1;
-    if (m_bytes.size() >= needed) return true;
-    try {
-      m_bytes.resize(needed);
-    } catch (const std::bad_alloc &) {
-      return false;
-    }
+    if (m_capacity >= needed) return true;
+    // Growing by half again keeps a run of appends linear.
+    size_t capacity = static_cast<size_t>(m_capacity) + m_capacity / 2;
+    if (capacity < needed) capacity = needed;
+    uint8_t *grown = new (std::nothrow) uint8_t[capacity];
+    if (grown == nullptr) return false;
+    std::memcpy(grown, m_pData, static_cast<size_t>(m_size) + 1);
+    m_heap.reset(grown);
+    m_pData = grown;
+    m_capacity = capacity;
     return true;
   }
   void terminate(uint32_t length) {
     m_size = length;
-    m_bytes[length] = 0;
+    m_pData[length] = 0;
   }
 
-  std::vector<uint8_t> m_bytes;  // at least m_size + 1 bytes once used
+  // Address texts, names and short values fit inline, so the common buffer
+  // costs one allocation, not two.
+  static constexpr size_t kInlineSize = 48;
+
+  uint8_t m_inline[kInlineSize] = {};
+  std::unique_ptr<uint8_t[]> m_heap;
+  uint8_t *m_pData = m_inline;  // m_inline or m_heap; always NUL-terminated at m_size
+  size_t m_capacity = kInlineSize;
   uint32_t m_size = 0;
 };
 

@@ -78,13 +78,16 @@ ITqsOid *tqs_create_oid(int32_t *result) {
 }
 
 ITqsOid *tqs_create_oid_from_text(const char *text, int32_t *result) {
-  if (!tqs_is_valid_oid_text(text)) {
+  if (!text) {
     tqs_put_result(result, QMR_E_INVALID_ARG);
     return nullptr;
   }
+  // One parse: set_text keeps an unreadable text as an invalid OID, which
+  // is refused here.
   int32_t rc = QMR_OK;
   ITqsOid *oid = tqs_create_oid(&rc);
-  if (oid && (rc = oid->set_text(text)) != QMR_OK) {
+  if (oid && (rc = oid->set_text(text)) == QMR_OK && !oid->is_valid()) rc = QMR_E_INVALID_ARG;
+  if (oid && rc != QMR_OK) {
     oid->release();
     oid = nullptr;
   }

@@ -1,6 +1,7 @@
 // The codec front and the "TransStream" codec behind it.
 #include "snmp/translator.h"
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -93,7 +94,9 @@ class CTqsTranslator final : public ITqsTranslator {
     if (m_pSelected == nullptr) return QMR_E_NO_DEVICE;
     if (in == nullptr || error_status == nullptr || request_id == nullptr) return QMR_E_INVALID_ARG;
     int32_t rc = QMR_OK;
-    ITqsSnmpPacket *packet = tqs_create_packet(&rc);
+    const bool reusable = translate_type == kTqsCommunityKind && m_pSelected == tqs_trans_stream_codec();
+    ITqsSnmpPacket *packet = reusable ? take_spare_packet() : nullptr;
+    if (packet == nullptr) packet = tqs_create_packet(&rc);
     if (packet == nullptr) return rc;
     rc = run_decoder(in, translate_type, true, [&](ITqsMessageDecoder *d) { return d->code_packet(packet); });
     if (rc == QMR_OK) {
@@ -101,8 +104,17 @@ class CTqsTranslator final : public ITqsTranslator {
       *error_status = pdu->get_error_status();
       *request_id = pdu->get_request_id();
     }
-    packet->release();
+    if (reusable) {
+      keep_spare_packet(packet);
+    } else {
+      packet->release();
+    }
     return rc;
+  }
+
+  ~CTqsTranslator() override {
+    ITqsSnmpPacket *spare = m_pSparePacket.exchange(nullptr);
+    if (spare != nullptr) spare->release();
   }
 
   int32_t register_codec(ITqsCodec *codec) override {
@@ -163,8 +175,28 @@ class CTqsTranslator final : public ITqsTranslator {
     return body(d);
   }
 
+  // Every received answer is peeked before it is decoded, so one packet
+  // (with the community target and PDU the decoder made in it) is kept for
+  // the next peek instead of three objects made and freed each time. Only
+  // the built-in codec's community peeks use it, and only the header
+  // fields are read back; a peek on another thread meanwhile makes its own.
+  ITqsSnmpPacket *take_spare_packet() {
+    ITqsSnmpPacket *packet = m_pSparePacket.exchange(nullptr, std::memory_order_acquire);
+    if (packet != nullptr && packet->get_pdu() != nullptr) {
+      // A trap header leaves these unwritten; a fresh PDU reads 0.
+      packet->get_pdu()->set_request_id(0);
+      packet->get_pdu()->set_error_status(0);
+    }
+    return packet;
+  }
+  void keep_spare_packet(ITqsSnmpPacket *packet) {
+    ITqsSnmpPacket *none = nullptr;
+    if (!m_pSparePacket.compare_exchange_strong(none, packet, std::memory_order_release)) packet->release();
+  }
+
   std::vector<ITqsCodec *> m_codecs;
   ITqsCodec *m_pSelected = nullptr;
+  std::atomic<ITqsSnmpPacket *> m_pSparePacket{nullptr};
 };
 
 // Made at start-up, as the library's other process-wide objects are.

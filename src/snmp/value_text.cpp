@@ -23,9 +23,12 @@ bool tqs_read_decimal(const char **p, uint64_t max, uint64_t *out) {
   const char *s = *p;
   if (!is_digit(*s)) return false;
   uint64_t value = 0;
+  // One division per call, not per digit: value * 10 + digit <= max.
+  const uint64_t tenth = max / 10;
+  const uint64_t last = max % 10;
   for (; is_digit(*s); ++s) {
     const uint64_t digit = static_cast<uint64_t>(*s - '0');
-    if (value > (max - digit) / 10) return false;
+    if (value > tenth || (value == tenth && digit > last)) return false;
     value = value * 10 + digit;
   }
   *out = value;
