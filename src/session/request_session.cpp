@@ -1,10 +1,12 @@
 #include "session/request_session.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <new>
 
 #include "log/log.h"
+#include "log/logger.h"
 #include "net/datagram_socket.h"
 #include "net/network_address.h"
 #include "qmr.h"
@@ -36,6 +38,11 @@ uint32_t var_bind_count(const ITqsPdu *pdu) {
   return list != nullptr ? list->count() : 0;
 }
 
+// The snmp logger's level mask, read once per exchange: each write takes
+// the logger's lock even when its level is off, and an exchange has several
+// lines that are off in normal use.
+uint32_t snmp_levels() { return snmp_log().logger()->get_level_mask(); }
+
 uint32_t ceil_div(uint64_t n, uint64_t d) { return static_cast<uint32_t>((n + d - 1) / d); }
 
 // Same text, protocol and port: the cheap test that spares a copy into the
@@ -53,7 +60,30 @@ RequestSession *tqc_create_request_session(int32_t *result) {
   return session;
 }
 
-RequestSession::~RequestSession() { close_socket(); }
+namespace {
+
+// The encoder's area is as large as the largest message (tens of KiB), and
+// a session lasts one walk; one area is kept here for the next session
+// instead of being allocated and freed with each. Never destroyed, so a
+// session ending late in the program's exit still finds it.
+std::atomic<CTqsRawPacket *> g_spareRequest{nullptr};
+
+CTqsRawPacket *take_request_area() {
+  CTqsRawPacket *spare = g_spareRequest.exchange(nullptr, std::memory_order_acquire);
+  return spare != nullptr ? spare : new (std::nothrow) CTqsRawPacket();
+}
+
+void keep_request_area(CTqsRawPacket *area) {
+  CTqsRawPacket *none = nullptr;
+  if (!g_spareRequest.compare_exchange_strong(none, area, std::memory_order_acq_rel)) delete area;
+}
+
+}  // namespace
+
+RequestSession::~RequestSession() {
+  close_socket();
+  if (m_pRequest != nullptr) keep_request_area(m_pRequest);
+}
 
 void RequestSession::release() { delete this; }
 
@@ -79,7 +109,8 @@ int32_t RequestSession::encode_request(ITqsPdu *pdu, ITqsSnmpTarget *target, CTq
 
 int32_t RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   static const char kName[] = "RequestSession::send_sync";
-  snmp_log().write(kLogTrace, "[%s] enter.", kName);
+  const uint32_t levels = snmp_levels();
+  if ((levels & kLogTrace) != 0) snmp_log().write(kLogTrace, "[%s] enter.", kName);
   int32_t rc = QMR_E_INVALID_ARG;
   if (pdu != nullptr && target != nullptr && target->get_address() != nullptr) {
     rc = open_socket(target);
@@ -89,7 +120,7 @@ int32_t RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
       if (fragments != 0) rc = fragment_process(pdu, target, fragments);
     }
   }
-  snmp_log().write(kLogTrace, "[%s] exit.", kName);
+  if ((levels & kLogTrace) != 0) snmp_log().write(kLogTrace, "[%s] exit.", kName);
   return rc;
 }
 
@@ -108,7 +139,11 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
   if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
 
   // One encoding per request: every try sends the same bytes and id.
-  CTqsRawPacket request;
+  if (m_pRequest == nullptr) {
+    m_pRequest = take_request_area();
+    if (m_pRequest == nullptr) return QMR_E_NO_MEMORY;
+  }
+  CTqsRawPacket &request = *m_pRequest;
   uint32_t fitted = 0;
   int32_t rc = encode_request(pdu, target, &request, &fitted);
   if (rc == QMR_E_MESSAGE_SIZE) {
@@ -130,15 +165,19 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
   const uint32_t retries = static_cast<uint32_t>(target->get_retries());
   const ITqcNetworkAddress *destination = target->get_address();
   const int32_t version = target->get_version();
-  snmp_log().write(kLogInfo, "_send_and_receive(): timeout= %d, retries=%d", timeout, static_cast<int32_t>(retries));
+  const uint32_t levels = snmp_levels();
+  if ((levels & kLogInfo) != 0)
+    snmp_log().write(kLogInfo, "_send_and_receive(): timeout= %d, retries=%d", timeout, static_cast<int32_t>(retries));
 
   // Nothing sent or nothing waited for is never a success.
   rc = QMR_E_TIMEOUT;
   TqcOwned<ITqcNetworkAddress> responder;
+  bool answered_by_destination = false;
   uint8_t buffer[kReceiveBufferSize];
   bool done = false;
   for (uint32_t attempt = 0; attempt < retries + 1u && !done; ++attempt) {
-    snmp_log().write(kLogDebug, "_send_and_receive(): try %d, destination=%s", static_cast<int32_t>(attempt),
+    if ((levels & kLogDebug) != 0)
+      snmp_log().write(kLogDebug, "_send_and_receive(): try %d, destination=%s", static_cast<int32_t>(attempt),
                      destination->get_address());
     rc = m_pSocket->send(request.start(), length, destination);
     if (rc != QMR_OK) return rc;
@@ -150,7 +189,11 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
     while (remaining > 0) {
       int32_t received = 0;
       ITqcNetworkAddress *source = nullptr;
-      const int32_t got = m_pSocket->receive(buffer, sizeof(buffer), remaining, &received, &source);
+      // An answer from the destination itself comes without an address
+      // object (from_destination): it is the destination's address.
+      bool from_destination = false;
+      const int32_t got =
+          m_pSocket->receive_from(buffer, sizeof(buffer), remaining, &received, destination, &source, &from_destination);
       TqcOwned<ITqcNetworkAddress> sender(source);
       if (got == QMR_E_TIMEOUT) {
         snmp_log().write(kLogError, "_send_and_receive(): receive timeout.");
@@ -161,7 +204,9 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
         snmp_log().write(kLogError, "_send_and_receive(): error=%d.", got);
         return got;
       }
-      snmp_log().write(kLogDebug, "_send_and_receive(): receive from %s", sender ? sender->get_address() : "");
+      if ((levels & kLogDebug) != 0)
+        snmp_log().write(kLogDebug, "_send_and_receive(): receive from %s",
+                         sender ? sender->get_address() : (from_destination ? destination->get_address() : ""));
       CTqsRawPacket raw;
       raw.attach(buffer, static_cast<size_t>(received), false);
       rc = check_received_raw_packet(pdu, target, &raw);
@@ -178,7 +223,10 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
           rc = QMR_E_DECODE;
         }
         if (rc != QMR_E_DECODE) {
-          if (rc == QMR_OK) responder = std::move(sender);
+          if (rc == QMR_OK) {
+            responder = std::move(sender);
+            answered_by_destination = from_destination;
+          }
           done = true;
           break;
         }
@@ -192,7 +240,7 @@ int32_t RequestSession::_send_and_receive(ITqsPdu *pdu, ITqsSnmpTarget *target, 
       start = now;
     }
   }
-  if (rc == QMR_OK && responder && !same_endpoint(responder.get(), destination)) {
+  if (rc == QMR_OK && !answered_by_destination && responder && !same_endpoint(responder.get(), destination)) {
     const int32_t set = target->set_address(responder.get());
     if (set != QMR_OK) return set;
   }

@@ -69,6 +69,10 @@ class RequestSession final : public ITqsSnmpSession {
   int32_t fragment_process(ITqsPdu *pdu, ITqsSnmpTarget *target, uint32_t count);
 
   DataGramSocket *m_pSocket = nullptr;
+  // The encoded request. Kept from one exchange to the next (and handed
+  // on to the next session): the encoder asks for the same area size each
+  // time and reuses the area then.
+  CTqsRawPacket *m_pRequest = nullptr;
 };
 
 // A new session holding no socket, or null with -3 through `result` (optional).

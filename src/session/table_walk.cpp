@@ -130,13 +130,17 @@ int32_t TableWalk::take_columns() {
   ITqsVarBindList *list = m_pPdu->get_var_bind_list();
   const uint32_t count = list != nullptr ? list->count() : 0;
   if (count == 0) return QMR_E_OUT_OF_RANGE;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (list->get_at(i)->get_name() == nullptr) return QMR_E_INVALID_ARG;
+  }
   m_columns.resize(count);
   for (uint32_t i = 0; i < count; ++i) {
-    const ITqsOid *name = list->get_at(i)->get_name();
-    if (name == nullptr) return QMR_E_INVALID_ARG;
+    // The column keeps the given name itself: the first request replaces
+    // the given varbinds anyway.
+    ITqsOid *name = nullptr;
+    list->get_at(i)->take(&name, nullptr);
+    m_columns[i].oid.reset(name);
     int32_t rc = QMR_OK;
-    m_columns[i].oid.reset(name->clone_oid(&rc));
-    if (!m_columns[i].oid) return rc;
     m_columns[i].next.reset(name->clone_oid(&rc));
     if (!m_columns[i].next) return rc;
     m_columns[i].sameTable = i > 0 && same_entry(name, m_columns[0].oid.get());
@@ -146,24 +150,37 @@ int32_t TableWalk::take_columns() {
 
 int32_t TableWalk::build_request() {
   int32_t rc = QMR_OK;
-  TqcOwned<ITqsVarBindList> list(tqs_create_var_bind_list(&rc));
-  if (!list) return rc;
+  // The PDU's own list is emptied and refilled: the answer's cells have
+  // moved to the rows, and what is left (the columns as given, or an
+  // error answer) is dropped as a new list would drop it.
+  ITqsVarBindList *list = m_pPdu->get_var_bind_list();
+  if (list == nullptr) {
+    TqcOwned<ITqsVarBindList> made(tqs_create_var_bind_list(&rc));
+    if (!made) return rc;
+    if ((rc = m_pPdu->set_var_bind_list(made.get())) != QMR_OK) return rc;
+    list = made.release();
+  } else if ((rc = list->truncate(0)) != QMR_OK) {
+    return rc;
+  }
   list->reserve(static_cast<uint32_t>(m_columns.size()));
   m_asked = 0;
   for (const Column &column : m_columns) {
     if (column.exhausted) continue;
+    // No value object: the encoder sends an absent value as NULL, and the
+    // decoder puts the answer's value in place, so a NULL made here would
+    // only be freed again.
+    TqcOwned<ITqsVarBind> var_bind(tqs_create_var_bind(&rc));
+    if (!var_bind) return rc;
     ITqsOid *name = column.next->clone_oid(&rc);
     if (name == nullptr) return rc;
-    rc = list->append_new(name, nullptr);
-    if (rc != QMR_OK) {
+    if ((rc = var_bind->set_name(name)) != QMR_OK) {
       name->release();
       return rc;
     }
+    if ((rc = list->append(var_bind.get())) != QMR_OK) return rc;
+    var_bind.release();
     ++m_asked;
   }
-  rc = m_pPdu->set_var_bind_list(list.get());
-  if (rc != QMR_OK) return rc;
-  list.release();
   m_pPdu->set_type(kTqsGetNextRequest);
   m_pPdu->set_error_status(0);
   m_pPdu->set_error_index(0);
@@ -226,10 +243,9 @@ int32_t TableWalk::make_row(ITqsPdu **out) {
              (!column.sameTable || has_index(name, column.oid.get(), m_index));
     }
     if (keep) {
-      // The next request goes on from this cell.
-      ITqsOid *next = name->clone_oid(&rc);
-      if (next == nullptr) return rc;
-      column.next.reset(next);
+      // The next request goes on from this cell (copied into the OID the
+      // column already holds).
+      if ((rc = column.next->assign(name)) != QMR_OK) return rc;
       if ((rc = cells->append(cell.get())) != QMR_OK) return rc;
       cell.release();
       continue;
