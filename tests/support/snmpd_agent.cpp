@@ -175,7 +175,15 @@ bool SnmpdAgent::start(const std::string &probe_peer, std::string *error, int wa
                                           "-On", "-M", m_dir, "-m", "", probe_peer, ".1.3.6.1.2.1.1.2.0"};
     probe.insert(probe.end(), get.begin(), get.end());
     std::string out;
-    if (run_command(probe, &out, kProbeTimeoutMs + 1000) == 0) return true;
+    if (run_command(probe, &out, kProbeTimeoutMs + 1000) == 0) {
+      // The answer may come from another agent on the same address (a
+      // leftover, or a parallel run) while ours failed to bind and exits.
+      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+        m_pid = -1;
+        return fail("snmpd exited early, its address is taken (see " + m_dir + "/snmpd.log)");
+      }
+      return true;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(kProbeIntervalMs));
   }
   return fail("snmpd did not answer on " + probe_peer);

@@ -17,7 +17,8 @@ add_library(qmr_win_gtest STATIC
 target_include_directories(qmr_win_gtest SYSTEM PUBLIC
   ${qmr_gtest_root}/googletest/include ${qmr_gtest_root}/googlemock/include)
 target_include_directories(qmr_win_gtest PRIVATE ${qmr_gtest_root}/googletest ${qmr_gtest_root}/googlemock)
-target_compile_options(qmr_win_gtest PRIVATE -w)
+# Test code is built for compile speed (see tests/CMakeLists.txt).
+target_compile_options(qmr_win_gtest PRIVATE -w -O1 -g0)
 
 set(qmr_tests ${CMAKE_SOURCE_DIR}/tests)
 
@@ -29,6 +30,8 @@ function(qmr_win_test name)
   target_compile_definitions(${name} PRIVATE
     QMR_TEST_DATA_DIR="${qmr_tests}/data" QMR_BINARY_DIR="${CMAKE_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${arg_LIBRARY} qmr_win_gtest)
+  target_compile_options(${name} PRIVATE -O0 -g0)
+  target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <string> <vector>)
   # Self-contained programs: wine then needs no MinGW runtime DLLs.
   target_link_options(${name} PRIVATE -static -static-libstdc++ -static-libgcc)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests-win)
