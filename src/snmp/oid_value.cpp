@@ -55,11 +55,21 @@ int32_t tqs_parse_oid_text(const char *text, CTqsSubIdArray &ids) {
   ids.clear();
   if (!text) return QMR_E_INVALID_ARG;
   if (*text == '\0') return QMR_OK;
+  // Column names are parsed on every table read, so the digits are read
+  // here directly: without a leading zero, a sub-identifier of more than
+  // ten digits is past 32 bits anyway, and ten always fit in 64.
+  constexpr int kMaxDigits = 10;
   for (;;) {
+    if (!is_digit(*text)) return QMR_E_INVALID_ARG;
     // A number that begins with "0" is exactly "0".
     if (text[0] == '0' && is_digit(text[1])) return QMR_E_INVALID_ARG;
     uint64_t id = 0;
-    if (!tqs_read_decimal(&text, UINT32_MAX, &id)) return QMR_E_INVALID_ARG;
+    int digits = 0;
+    for (; is_digit(*text); ++text) {
+      if (++digits > kMaxDigits) return QMR_E_INVALID_ARG;
+      id = id * 10 + static_cast<uint64_t>(*text - '0');
+    }
+    if (id > UINT32_MAX) return QMR_E_INVALID_ARG;
     if (!ids.push_back(static_cast<uint32_t>(id))) return QMR_E_NO_MEMORY;
     if (*text == '\0') return QMR_OK;
     if (*text++ != '.') return QMR_E_INVALID_ARG;
