@@ -81,7 +81,7 @@ asan_suite() {
 }
 
 step "fuzzing, ${fuzz_seconds} s per target" $((5 * fuzz_seconds + 90)) fuzz_all
-step "threading tests under TSan" 240 tsan_tests
+step "threading tests under TSan" 150 tsan_tests
 # QMR_ASAN_SUITE=0 leaves the suite out: CI runs the whole suite under
 # ASan+UBSan as its main run (scripts/test.sh, QMR_TEST_SANITIZE).
 if [ "${QMR_ASAN_SUITE:-1}" = 1 ]; then

@@ -177,7 +177,8 @@ if [ -z "$linux_build" ]; then
   finish
 fi
 t0=$(date +%s)
-if cmake -S . -B "$linux_build" -G Ninja -DQMR_BUILD_TESTS=OFF -DQMR_BUILD_BENCH=OFF >"$work/linux.log" 2>&1 &&
+if cmake -S . -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQMR_BUILD_TESTS=OFF -DQMR_BUILD_BENCH=OFF \
+     >"$work/linux.log" 2>&1 &&
    ninja -C "$linux_build" -j"$jobs" qmr >>"$work/linux.log" 2>&1 &&
    g++ -std=c++17 -O1 -Iinclude tests/win/records_dump.cpp -o "$work/records_dump" -ldl >>"$work/linux.log" 2>&1; then
   "$work/records_dump" "$root/$linux_build/libqmr.so" $agent "${communities[@]}" >"$work/linux.txt" 2>&1
