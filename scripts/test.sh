@@ -5,10 +5,10 @@
 # Settings (all optional; .ci/run sets them for the full CI run):
 #   QMR_TEST_SANITIZE  sanitizers for the whole suite, e.g. address,undefined
 #                      (built into build-asan instead of build/)
-#   QMR_FULL_CI=1      then fuzzing and the TSan threading tests
-#                      (scripts/reliability.sh)
 #   QMR_WINDOWS=1      then the Windows DLL under wine (scripts/windows-test.sh);
 #                      its packages install in the background meanwhile
+#   QMR_FULL_CI=1      then fuzzing and the TSan threading tests
+#                      (scripts/reliability.sh)
 #   QMR_CI_SECONDS     the time the whole run may take; the steps after the
 #                      suite share what is left
 set -uo pipefail
@@ -18,9 +18,8 @@ per_test_timeout=${QMR_TEST_TIMEOUT:-300}
 sanitize=${QMR_TEST_SANITIZE:-}
 windows=${QMR_WINDOWS:-0}
 budget=${QMR_CI_SECONDS:-3600}
-# Kept back from the suite's share for the Windows step: build, wine prefix,
-# unit tests and the records comparison.
-windows_reserve=${QMR_WINDOWS_SECONDS:-330}
+# Kept back from the Windows step for fuzzing and the TSan threading tests.
+reliability_reserve=${QMR_RELIABILITY_SECONDS:-300}
 
 windows_setup_pid=
 windows_setup_log=$(mktemp /tmp/qmr-setup-windows-XXXXXX.log)
@@ -63,15 +62,8 @@ status=${PIPESTATUS[0]}
 # What is left of the budget, less a minute for the summary and clean-up.
 left() { echo $((budget - SECONDS - 60)); }
 
-# Fuzzing and the threading tests under TSan (the sanitizer suite itself
-# was the run above when QMR_TEST_SANITIZE is set).
-if [ "${QMR_FULL_CI:-0}" = 1 ]; then
-  reserve=0
-  [ "$windows" = 1 ] && reserve=$windows_reserve
-  QMR_RELIABILITY_BUDGET=$(( $(left) - reserve )) "$root/scripts/reliability.sh" ||
-    { echo "reliability checks failed"; status=1; }
-fi
-
+# The Windows DLL first: it is short, and what it leaves goes to the
+# reliability checks, which fit themselves into the time they are given.
 if [ "$windows" = 1 ]; then
   if [ -n "$windows_setup_pid" ]; then
     echo "== Windows packages: waiting for the installation"
@@ -80,19 +72,32 @@ if [ "$windows" = 1 ]; then
     windows_setup_pid=
     [ $rc -eq 0 ] || { cat "$windows_setup_log"; echo "Windows set-up failed"; status=1; }
   fi
-  if [ "$(left)" -lt 60 ]; then
-    echo "== Windows DLL under wine: NOT RUN, $(left) s left of the budget"
+  reserve=0
+  [ "${QMR_FULL_CI:-0}" = 1 ] && reserve=$reliability_reserve
+  allowed=$(( $(left) - reserve ))
+  if [ "$allowed" -lt 60 ]; then
+    echo "== Windows DLL under wine: NOT RUN, ${allowed} s left of the budget"
   else
-    echo "== Windows DLL under wine (at most $(left) s)"
-    timeout --kill-after=15 "$(left)" "$root/scripts/windows-test.sh"
+    echo "== Windows DLL under wine (at most ${allowed} s)"
+    start=$SECONDS
+    timeout --kill-after=15 "$allowed" "$root/scripts/windows-test.sh"
     rc=$?
     if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
       echo "== Windows DLL under wine: STOPPED at the end of the budget"
     elif [ $rc -ne 0 ]; then
       echo "== Windows DLL under wine: FAILED ($rc)"
       status=1
+    else
+      echo "== Windows DLL under wine: ok in $((SECONDS - start)) s"
     fi
   fi
+fi
+
+# Fuzzing and the threading tests under TSan (the sanitizer suite itself
+# was the run above when QMR_TEST_SANITIZE is set).
+if [ "${QMR_FULL_CI:-0}" = 1 ]; then
+  QMR_RELIABILITY_BUDGET=$(left) "$root/scripts/reliability.sh" ||
+    { echo "reliability checks failed"; status=1; }
 fi
 
 # ctest prints "NN% tests passed, F tests failed out of T".
