@@ -86,15 +86,11 @@ std::vector<ITqcLogAppender *> CTqcLogger::appenders_snapshot() {
 }
 
 int32_t CTqcLogger::set_level_mask(uint32_t mask) {
-  std::lock_guard<std::mutex> hold(m_lock);
-  m_mask = mask;
+  m_mask.store(mask, std::memory_order_relaxed);
   return QMR_OK;
 }
 
-uint32_t CTqcLogger::get_level_mask() {
-  std::lock_guard<std::mutex> hold(m_lock);
-  return m_mask;
-}
+uint32_t CTqcLogger::get_level_mask() { return m_mask.load(std::memory_order_relaxed); }
 
 int32_t CTqcLogger::set_indent(uint32_t count) {
   std::lock_guard<std::mutex> hold(m_lock);
@@ -144,10 +140,10 @@ int32_t CTqcLogger::write(uint32_t level, const char *format, ...) {
 }
 
 int32_t CTqcLogger::write_v(uint32_t level, const char *format, va_list args) {
+  if ((level & m_mask.load(std::memory_order_relaxed)) == 0) return QMR_OK;
   // The whole line is built and handed out under the lock, so lines of
   // different threads never mix.
   std::lock_guard<std::mutex> hold(m_lock);
-  if ((level & m_mask) == 0) return QMR_OK;
   char line[kLogLineBuffer];
   const TqcLineSettings settings{m_name.c_str(), m_options, m_radix, m_indent};
   tqc_format_line(line, settings, level, format, args);
@@ -162,7 +158,7 @@ int32_t CTqcLogger::write_v(uint32_t level, const char *format, va_list args) {
 int32_t CTqcLogger::reset() {
   std::lock_guard<std::mutex> hold(m_lock);
   m_appenders.clear();
-  m_mask = 0;
+  m_mask.store(0, std::memory_order_relaxed);
   m_indent = 0;
   m_options = kLineDefault;
   m_radix = kRadixDecimal;

@@ -2,6 +2,7 @@
 #ifndef QMR_LOG_TQC_LOGGER_H
 #define QMR_LOG_TQC_LOGGER_H
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -47,10 +48,11 @@ class CTqcLogger : public virtual ITqcLogger {
  private:
   bool has_appender_locked(const char *name) const;
 
+  // Read on every line, written rarely: an off level costs no lock.
+  std::atomic<uint32_t> m_mask{0};
   std::mutex m_lock;  // guards everything below
   std::vector<ITqcLogAppender *> m_appenders;
   const std::string m_name;
-  uint32_t m_mask = 0;
   uint32_t m_indent = 0;  // the indent text is m_indent times four spaces, made while writing
   uint32_t m_options = kLineDefault;
   uint32_t m_radix = 10;
