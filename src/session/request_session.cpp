@@ -38,9 +38,9 @@ uint32_t var_bind_count(const ITqsPdu *pdu) {
   return list != nullptr ? list->count() : 0;
 }
 
-// The snmp logger's level mask, read once per exchange: each write takes
-// the logger's lock even when its level is off, and an exchange has several
-// lines that are off in normal use.
+// The snmp logger's level mask, read once per exchange: an exchange has
+// several lines that are off in normal use, and each write would check it
+// again through the logger.
 uint32_t snmp_levels() { return snmp_log().logger()->get_level_mask(); }
 
 uint32_t ceil_div(uint64_t n, uint64_t d) { return static_cast<uint32_t>((n + d - 1) / d); }
