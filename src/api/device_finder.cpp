@@ -7,6 +7,7 @@
 
 #include "api/plugin_usm.h"
 #include "log/log.h"
+#include "printer/printer_read.h"
 #include "session/releaser.h"
 #include "session/usm_record.h"
 #include "snmp/octet_buffer.h"
@@ -22,9 +23,6 @@ namespace {
 constexpr char kBroadcastIPv4[] = "255.255.255.255";
 constexpr char kMulticastIPv6[] = "ff02::1";
 constexpr char kOidSysObjectId[] = "1.3.6.1.2.1.1.2";
-constexpr uint16_t kSnmpPort = 161;
-// The SNMP socket number of IPX (RFC 1420).
-constexpr uint16_t kSnmpIpxSocket = 0x900F;
 // Room for any value text an answer may carry; longer ones are cut here and
 // then refused as too long for a node field.
 constexpr size_t kAnswerTextSize = 256;
@@ -118,14 +116,10 @@ int32_t CQMRDeviceFinder::run_discovery(const char *dest, EProtocol protocol, ui
   EProtocol named = ITqcNetworkAddress::None;
   if ((rc = facade->protocol_of(dest, &named)) != QMR_OK) return rc;
   if (named != protocol) return QMR_E_INVALID_ARG;
-  const uint16_t port = (protocol == ITqcNetworkAddress::IPv4 || protocol == ITqcNetworkAddress::IPv6)
-                            ? kSnmpPort
-                            : kSnmpIpxSocket;
+  uint16_t port = 0;
+  if ((rc = qmr_snmp_port_of(protocol, &port)) != QMR_OK) return rc;
   if (m_community[0] != '\0' && (rc = facade->set_community(m_community)) != QMR_OK) return rc;
-  const STqcUsmRecord record{m_pUsm->get_user_name(),   m_pUsm->get_choice1(),
-                             m_pUsm->get_choice2(),     m_pUsm->get_choice3(),
-                             m_pUsm->get_pass_phrase1(), m_pUsm->get_pass_phrase2(),
-                             m_pUsm->get_text3()};
+  const STqcUsmRecord record = tqc_usm_record_of(*m_pUsm);
   rc = facade->init(dest, protocol, port, m_pUsm->get_selector(), &record, static_cast<int32_t>(timeoutMs),
                     static_cast<int32_t>(retries), maxMessageSize);
   if (rc != QMR_OK) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "qmr.h"
+#include "session/usm_record.h"
 
 // The device objects keep pointers to the texts (so a later load changes the
 // user and pass phrases an open device uses) and copies of the numbers.
@@ -25,6 +26,12 @@ class IQMRPluginUSM {
   virtual const char *get_text3() const = 0;
   virtual ~IQMRPluginUSM() = default;
 };
+
+// The parameters as a session takes them: the texts lent, not copied.
+inline STqcUsmRecord tqc_usm_record_of(const IQMRPluginUSM &usm) {
+  return STqcUsmRecord{usm.get_user_name(),    usm.get_choice1(),      usm.get_choice2(), usm.get_choice3(),
+                       usm.get_pass_phrase1(), usm.get_pass_phrase2(), usm.get_text3()};
+}
 
 class CQMRPluginUSM final : public IQMRPluginUSM {
  public:

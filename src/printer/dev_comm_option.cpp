@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint16_t kSnmpPort = 161;
-constexpr uint16_t kSnmpIpxSocket = 36879;  // 0x900F, RFC 1420
 constexpr int32_t kKBytesPerMByte = 1024;
 constexpr int32_t kScannerIndex = 102;
 constexpr int32_t kCopierIndex = 103;
@@ -55,27 +53,24 @@ int32_t CQMRDevCommOption::Init(EProtocol protocol, const char *address, IQMRPlu
   if (address == nullptr || usm == nullptr) return QMR_E_INVALID_ARG;
   // An address that does not fit the field would be cut into another host.
   if (std::strlen(address) >= sizeof m_address) return QMR_E_INVALID_ARG;
-  uint16_t port;
-  switch (protocol) {
-    case ITqcNetworkAddress::IPv4:
-    case ITqcNetworkAddress::IPv6: port = kSnmpPort; break;
-    case ITqcNetworkAddress::IPX: port = kSnmpIpxSocket; break;
-    default: return QMR_E_INVALID_ARG;
-  }
+  uint16_t port = 0;
+  if (qmr_snmp_port_of(protocol, &port) != QMR_OK) return QMR_E_INVALID_ARG;
   qmr_copy_text(m_address, sizeof m_address, address);
   m_protocol = protocol;
   m_port = port;
   m_timeoutMs = timeoutMs;
   m_retries = retries;
   m_maxMessageSize = maxMessageSize;
+  // The class's fields keep their exported layout, one member each.
+  const STqcUsmRecord record = tqc_usm_record_of(*usm);
   m_securitySelector = usm->get_selector();
-  m_pUserName = usm->get_user_name();
-  m_choice1 = usm->get_choice1();
-  m_choice2 = usm->get_choice2();
-  m_choice3 = usm->get_choice3();
-  m_pPassPhrase1 = usm->get_pass_phrase1();
-  m_pPassPhrase2 = usm->get_pass_phrase2();
-  m_pText3 = usm->get_text3();
+  m_pUserName = record.user_name;
+  m_choice1 = record.security_level;
+  m_choice2 = record.auth_protocol;
+  m_choice3 = record.priv_protocol;
+  m_pPassPhrase1 = record.auth_pass_phrase;
+  m_pPassPhrase2 = record.priv_pass_phrase;
+  m_pText3 = record.context_name;
   return QMR_OK;
 }
 

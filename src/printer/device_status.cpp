@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint16_t kSnmpPort = 161;
-constexpr uint16_t kSnmpIpxSocket = 36879;  // 0x900F, RFC 1420
 constexpr char kDefaultWriteCommunity[] = "private";
 
 template <size_t N>
@@ -42,13 +40,7 @@ CQMRDeviceStatus::CQMRDeviceStatus()
       m_standardCharSet(0),
       m_privateCharSet(0),
       m_securitySelector(-1),
-      m_pUserName(nullptr),
-      m_choice1(0),
-      m_choice2(0),
-      m_choice3(0),
-      m_pPassPhrase1(nullptr),
-      m_pPassPhrase2(nullptr),
-      m_pText3(nullptr) {
+      m_usm{} {
   copy_text(m_writeCommunity, kDefaultWriteCommunity);
 }
 
@@ -77,13 +69,8 @@ int32_t CQMRDeviceStatus::init(EProtocol protocol, const char *address, IQMRPlug
                                uint32_t timeoutMs, uint32_t retries, uint32_t maxMessageSize) {
   if (address == nullptr || usm == nullptr) return QMR_E_INVALID_ARG;
   if (std::strlen(address) >= sizeof m_address) return QMR_E_INVALID_ARG;
-  uint16_t port;
-  switch (protocol) {
-    case ITqcNetworkAddress::IPv4:
-    case ITqcNetworkAddress::IPv6: port = kSnmpPort; break;
-    case ITqcNetworkAddress::IPX: port = kSnmpIpxSocket; break;
-    default: return QMR_E_INVALID_ARG;
-  }
+  uint16_t port = 0;
+  if (qmr_snmp_port_of(protocol, &port) != QMR_OK) return QMR_E_INVALID_ARG;
   copy_text(m_address, address);
   m_protocol = protocol;
   m_port = port;
@@ -91,13 +78,7 @@ int32_t CQMRDeviceStatus::init(EProtocol protocol, const char *address, IQMRPlug
   m_retries = retries;
   m_maxMessageSize = maxMessageSize;
   m_securitySelector = usm->get_selector();
-  m_pUserName = usm->get_user_name();
-  m_choice1 = usm->get_choice1();
-  m_choice2 = usm->get_choice2();
-  m_choice3 = usm->get_choice3();
-  m_pPassPhrase1 = usm->get_pass_phrase1();
-  m_pPassPhrase2 = usm->get_pass_phrase2();
-  m_pText3 = usm->get_text3();
+  m_usm = tqc_usm_record_of(*usm);
   return QMR_OK;
 }
 
@@ -107,7 +88,7 @@ SQMRDeviceTarget CQMRDeviceStatus::target(bool forWrite) const {
   c.address = m_address;
   c.port = m_port;
   c.version = m_securitySelector;
-  c.usm = {m_pUserName, m_choice1, m_choice2, m_choice3, m_pPassPhrase1, m_pPassPhrase2, m_pText3};
+  c.usm = m_usm;
   c.timeoutMs = m_timeoutMs;
   c.retries = m_retries;
   c.maxMessageSize = m_maxMessageSize;

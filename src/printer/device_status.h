@@ -9,6 +9,7 @@
 #include "net/network_address.h"
 #include "qmr.h"
 #include "session/releaser.h"
+#include "session/usm_record.h"
 #include "snmp/object_list.h"
 
 class IQMRPluginUSM;
@@ -103,13 +104,7 @@ class CQMRDeviceStatus {
   int32_t m_standardCharSet;
   int32_t m_privateCharSet;
   int32_t m_securitySelector;
-  const char *m_pUserName;
-  int32_t m_choice1;
-  int32_t m_choice2;
-  int32_t m_choice3;
-  const char *m_pPassPhrase1;
-  const char *m_pPassPhrase2;
-  const char *m_pText3;
+  STqcUsmRecord m_usm;  // texts lent by the security parameters
 };
 
 #endif  // QMR_PRINTER_DEVICE_STATUS_H

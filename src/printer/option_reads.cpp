@@ -86,11 +86,6 @@ constexpr const char *kMediaPathColumns[] = {"1.3.6.1.2.1.43.13.4.1.9"};
 constexpr int32_t kLongEdgeDuplexPath = 3;
 constexpr int32_t kShortEdgeDuplexPath = 4;
 
-template <size_t N>
-int32_t read_columns(const SQMRDeviceTarget &target, const char *const (&columns)[N],
-                     TqcOwned<ITqsPduList> *rows) {
-  return qmr_read_columns(target, columns, N, rows);
-}
 
 }  // namespace
 
@@ -138,10 +133,7 @@ int32_t CQMRDevCommOption::refresh_memory_size() {
 int32_t CQMRDevCommOption::refresh_hrdevice_table() {
   SQMRDeviceTarget target;
   device_target(&target);
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = read_columns(target, kDeviceColumns, &rows);
-  if (rc != QMR_OK) return rc;
-  return qmr_for_each_row(rows.get(), [this](const ITqsPdu *row, uint32_t) {
+  return qmr_for_each_table_row(target, kDeviceColumns, [this](const ITqsPdu *row, uint32_t) {
     const int32_t index = qmr_row_integer(row, kDeviceIndex);
     const int32_t status = qmr_row_integer(row, kDeviceStatus);
     char description[sizeof m_deviceIndex[0].description];
@@ -163,10 +155,7 @@ int32_t CQMRDevCommOption::refresh_hrdevice_table() {
 int32_t CQMRDevCommOption::refresh_storage_info() {
   SQMRDeviceTarget target;
   device_target(&target);
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = read_columns(target, kStorageColumns, &rows);
-  if (rc != QMR_OK) return rc;
-  return qmr_for_each_row(rows.get(), [this](const ITqsPdu *row, uint32_t) {
+  return qmr_for_each_table_row(target, kStorageColumns, [this](const ITqsPdu *row, uint32_t) {
     char type[kOidTextSize];
     qmr_row_text(row, kStorageType, type, sizeof type);
     // Flags are only ever set here; refresh_options cleared them.
@@ -180,10 +169,7 @@ int32_t CQMRDevCommOption::refresh_storage_info() {
 int32_t CQMRDevCommOption::refresh_input_tray_table() {
   SQMRDeviceTarget target;
   device_target(&target);
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = read_columns(target, kInputColumns, &rows);
-  if (rc != QMR_OK) return rc;
-  return qmr_for_each_row(rows.get(), [this](const ITqsPdu *row, uint32_t position) {
+  return qmr_for_each_table_row(target, kInputColumns, [this](const ITqsPdu *row, uint32_t position) {
     const int32_t type = qmr_row_integer(row, kInputType);
     const int32_t feed = qmr_row_integer(row, kInputFeed);
     const int32_t crossFeed = qmr_row_integer(row, kInputCrossFeed);
@@ -217,10 +203,7 @@ int32_t CQMRDevCommOption::refresh_input_tray_table() {
 int32_t CQMRDevCommOption::refresh_output_tray_table() {
   SQMRDeviceTarget target;
   device_target(&target);
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = read_columns(target, kOutputColumns, &rows);
-  if (rc != QMR_OK) return rc;
-  return qmr_for_each_row(rows.get(), [this](const ITqsPdu *row, uint32_t position) {
+  return qmr_for_each_table_row(target, kOutputColumns, [this](const ITqsPdu *row, uint32_t position) {
     char model[kOidTextSize];
     qmr_row_text(row, kOutputModel, model, sizeof model);
     // Every row overwrites the flag: the last output tray decides.
@@ -240,10 +223,7 @@ int32_t CQMRDevCommOption::refresh_output_tray_table() {
 int32_t CQMRDevCommOption::refresh_prt_media_table() {
   SQMRDeviceTarget target;
   device_target(&target);
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = read_columns(target, kMediaPathColumns, &rows);
-  if (rc != QMR_OK) return rc;
-  return qmr_for_each_row(rows.get(), [this](const ITqsPdu *row, uint32_t) {
+  return qmr_for_each_table_row(target, kMediaPathColumns, [this](const ITqsPdu *row, uint32_t) {
     const int32_t pathType = qmr_row_integer(row, 0);
     if (pathType == kLongEdgeDuplexPath || pathType == kShortEdgeDuplexPath) m_duplexModule = 1;
     return QMR_OK;

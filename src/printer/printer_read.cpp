@@ -15,6 +15,8 @@ namespace {
 constexpr int32_t kAppendInstanceZero = 1;
 constexpr int32_t kAsGiven = 0;
 constexpr int32_t kNotANumber = -1;
+constexpr uint16_t kSnmpPort = 161;
+constexpr uint16_t kSnmpIpxSocket = 0x900F;
 
 // Create, community, init and one add: the common start of a single read.
 int32_t open_single(const SQMRDeviceTarget &target, const char *oid, EQMRInstance kind,
@@ -32,6 +34,15 @@ const ITqsVarBind *row_cell(const ITqsPdu *row, uint32_t column) {
 }
 
 }  // namespace
+
+int32_t qmr_snmp_port_of(EProtocol protocol, uint16_t *port) {
+  switch (protocol) {
+    case ITqcNetworkAddress::IPv4:
+    case ITqcNetworkAddress::IPv6: *port = kSnmpPort; return QMR_OK;
+    case ITqcNetworkAddress::IPX: *port = kSnmpIpxSocket; return QMR_OK;
+    default: return QMR_E_INVALID_ARG;
+  }
+}
 
 int32_t qmr_create_get_data(QMRGetDataPtr *out) {
   int32_t rc = QMR_E_NO_MEMORY;

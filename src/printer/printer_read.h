@@ -38,6 +38,10 @@ struct SQMRDeviceTarget {
   const char *community;  // null keeps the façade's default
 };
 
+// The SNMP port of a device's protocol: 161 over IPv4 and IPv6, socket
+// 0x900F over IPX (RFC 1420). 0, or -2 for any other protocol.
+int32_t qmr_snmp_port_of(EProtocol protocol, uint16_t *port);
+
 // How a single object is named: a scalar gets the instance ".0" appended, an
 // exact instance is asked for as given.
 enum class EQMRInstance { kScalar, kExact };
@@ -79,6 +83,15 @@ int32_t qmr_for_each_row(ITqsPduList *rows, Fn &&fn) {
     if ((rc = fn(row, position)) != QMR_OK) return rc;
   }
   return QMR_OK;
+}
+
+// qmr_read_columns, then qmr_for_each_row over the rows it read.
+template <size_t N, class Fn>
+int32_t qmr_for_each_table_row(const SQMRDeviceTarget &target, const char *const (&columns)[N], Fn &&fn) {
+  TqcOwned<ITqsPduList> rows;
+  const int32_t rc = qmr_read_columns(target, columns, N, &rows);
+  if (rc != QMR_OK) return rc;
+  return qmr_for_each_row(rows.get(), fn);
 }
 
 // Cells of a row PDU by column position. Missing cells read as NULL does:

@@ -19,10 +19,7 @@ int32_t qmr_refresh_records(const SQMRDeviceTarget &target, const char *const (&
                             std::vector<T> *list, int32_t *count, Fill fill) {
   list->clear();
   if (count == nullptr) return QMR_E_INVALID_ARG;
-  TqcOwned<ITqsPduList> rows;
-  int32_t rc = qmr_read_columns(target, columns, N, &rows);
-  if (rc != QMR_OK) return rc;
-  rc = qmr_for_each_row(rows.get(), [&](const ITqsPdu *row, uint32_t) {
+  const int32_t rc = qmr_for_each_table_row(target, columns, [&](const ITqsPdu *row, uint32_t) {
     T record{};
     return fill(CQMRStatusRow(row), &record) ? qmr_append_record(list, record) : QMR_OK;
   });
