@@ -260,54 +260,56 @@ __attribute__((noinline)) bool netsnmp_status_read(NetSnmpSession *s) {
 
 // ---- ours ----
 
+// Records the first failing step's name and code.
+class StepCheck {
+ public:
+  explicit StepCheck(std::string *failure) : m_failure(failure) {}
+  bool operator()(const char *step, int32_t rc) const {
+    if (rc != QMR_OK && m_failure->empty()) *m_failure = std::string(step) + " answered " + std::to_string(rc);
+    return rc == QMR_OK;
+  }
+
+ private:
+  std::string *m_failure;
+};
+
+// One record list: its count, then every record.
+template <typename Record, typename Count, typename Get>
+bool read_list(void *h, const StepCheck &check, const char *count_step, Count count_fn, const char *get_step,
+               Get get_fn) {
+  int32_t count = 0;
+  if (!check(count_step, count_fn(h, &count))) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    Record r;
+    if (!check(get_step, get_fn(h, static_cast<uint32_t>(i), &r))) return false;
+  }
+  return true;
+}
+
+int32_t all_jobs_count(void *h, int32_t *count) { return QMRGetNumberOfJobInfo(h, kAllJobs, count); }
+
 // One full status read through the exported interface; the failing step's
 // name and code on failure.
 __attribute__((noinline)) bool qmr_status_read(void *h, std::string *failure) {
-  auto check = [&](const char *step, int32_t rc) {
-    if (rc != QMR_OK && failure->empty()) *failure = std::string(step) + " answered " + std::to_string(rc);
-    return rc == QMR_OK;
-  };
-  int32_t count = 0;
-  if (!check("QMRRefreshOptions", QMRRefreshOptions(h))) return false;
-  if (!check("QMRGetNumberOfStorageInfo", QMRGetNumberOfStorageInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRStorageInfo r;
-    if (!check("QMRGetStorageInfo", QMRGetStorageInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
-  if (!check("QMRGetNumberOfDeviceInfo", QMRGetNumberOfDeviceInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRDeviceInfo r;
-    if (!check("QMRGetDeviceInfo", QMRGetDeviceInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
+  const StepCheck check(failure);
   QMRPrinterInfo printer;
-  if (!check("QMRGetPrinterInfo", QMRGetPrinterInfo(h, &printer))) return false;
-  if (!check("QMRGetNumberOfInputTrayInfo", QMRGetNumberOfInputTrayInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRInputTrayInfo r;
-    if (!check("QMRGetInputTrayInfo", QMRGetInputTrayInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
-  if (!check("QMRGetNumberOfOutputTrayInfo", QMRGetNumberOfOutputTrayInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMROutputTrayInfo r;
-    if (!check("QMRGetOutputTrayInfo", QMRGetOutputTrayInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
-  if (!check("QMRGetNumberOfTonerInfo", QMRGetNumberOfTonerInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRTonerInfo r;
-    if (!check("QMRGetTonerInfo", QMRGetTonerInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
-  if (!check("QMRGetNumberOfAlertInfo", QMRGetNumberOfAlertInfo(h, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRAlertInfo r;
-    if (!check("QMRGetAlertInfo", QMRGetAlertInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
-  if (!check("QMRGetNumberOfJobInfo", QMRGetNumberOfJobInfo(h, kAllJobs, &count))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    QMRJobInfo r;
-    if (!check("QMRGetJobInfo", QMRGetJobInfo(h, static_cast<uint32_t>(i), &r))) return false;
-  }
   int32_t charSet = 0;
-  return check("QMRGetCharSet(0)", QMRGetCharSet(h, kStandardCharSet, &charSet)) &&
+  return check("QMRRefreshOptions", QMRRefreshOptions(h)) &&
+         read_list<QMRStorageInfo>(h, check, "QMRGetNumberOfStorageInfo", QMRGetNumberOfStorageInfo,
+                                   "QMRGetStorageInfo", QMRGetStorageInfo) &&
+         read_list<QMRDeviceInfo>(h, check, "QMRGetNumberOfDeviceInfo", QMRGetNumberOfDeviceInfo, "QMRGetDeviceInfo",
+                                  QMRGetDeviceInfo) &&
+         check("QMRGetPrinterInfo", QMRGetPrinterInfo(h, &printer)) &&
+         read_list<QMRInputTrayInfo>(h, check, "QMRGetNumberOfInputTrayInfo", QMRGetNumberOfInputTrayInfo,
+                                     "QMRGetInputTrayInfo", QMRGetInputTrayInfo) &&
+         read_list<QMROutputTrayInfo>(h, check, "QMRGetNumberOfOutputTrayInfo", QMRGetNumberOfOutputTrayInfo,
+                                      "QMRGetOutputTrayInfo", QMRGetOutputTrayInfo) &&
+         read_list<QMRTonerInfo>(h, check, "QMRGetNumberOfTonerInfo", QMRGetNumberOfTonerInfo, "QMRGetTonerInfo",
+                                 QMRGetTonerInfo) &&
+         read_list<QMRAlertInfo>(h, check, "QMRGetNumberOfAlertInfo", QMRGetNumberOfAlertInfo, "QMRGetAlertInfo",
+                                 QMRGetAlertInfo) &&
+         read_list<QMRJobInfo>(h, check, "QMRGetNumberOfJobInfo", all_jobs_count, "QMRGetJobInfo", QMRGetJobInfo) &&
+         check("QMRGetCharSet(0)", QMRGetCharSet(h, kStandardCharSet, &charSet)) &&
          check("QMRGetCharSet(1)", QMRGetCharSet(h, kPrivateCharSet, &charSet));
 }
 

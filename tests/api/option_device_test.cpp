@@ -23,11 +23,7 @@ class OptionDevice : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_agent = new SnmpsimAgent(kAddress, QMR_TEST_DATA_DIR, "opt-full");
-    if (!s_agent->start(&s_error)) {
-      delete s_agent;
-      s_agent = nullptr;
-    }
+    s_agent = tqs_started_or_null(new SnmpsimAgent(kAddress, QMR_TEST_DATA_DIR, "opt-full"), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;

@@ -21,11 +21,7 @@ class StatusRecordsApi : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_agent = new StatusAgent(kAgentIp, {{"private", "status-cancel"}});
-    if (!s_agent->start(&s_error)) {
-      delete s_agent;
-      s_agent = nullptr;
-    }
+    s_agent = tqs_started_or_null(new StatusAgent(kAgentIp, {{"private", "status-cancel"}}), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;

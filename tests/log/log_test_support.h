@@ -93,6 +93,14 @@ class CMemoryAppender : public virtual ITqcLogAppender {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_lines;
   }
+  // True when some line holds `text`.
+  bool has(const std::string &text) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (const std::string &line : m_lines) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
 
  private:
   std::string m_name;

@@ -24,12 +24,7 @@ class SocketLog : public ::testing::Test {
   void TearDown() override {
     if (manager != nullptr) manager->reset();
   }
-  bool logged(const std::string &text) {
-    for (const std::string &line : memory.lines()) {
-      if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
+  bool logged(const std::string &text) { return memory.has(text); }
   CTqcLogManager *manager = nullptr;
   logtest::CMemoryAppender memory;
 };

@@ -4,21 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 #include "net/datagram_socket.h"
 #include "qmr.h"
+#include "snmp/owned.h"
 
 namespace {
 
-struct SocketDeleter {
-  void operator()(DataGramSocket *s) const { s->release(); }
-};
-struct AddressDeleter {
-  void operator()(ITqcNetworkAddress *a) const { a->release(); }
-};
-using Socket = std::unique_ptr<DataGramSocket, SocketDeleter>;
-using Address = std::unique_ptr<ITqcNetworkAddress, AddressDeleter>;
+using Socket = TqsOwned<DataGramSocket>;
+using Address = TqsOwned<ITqcNetworkAddress>;
 
 constexpr char kPayload[] = "\x30\x03\x02\x01\x07";
 constexpr uint32_t kPayloadLength = sizeof kPayload - 1;

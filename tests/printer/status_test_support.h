@@ -62,11 +62,7 @@ class StatusAgentTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run() || s_agent != nullptr) return;
-    s_agent = new StatusAgent(kAgentIp, {{"private", "status-cancel"}});
-    if (!s_agent->start(&s_error)) {
-      delete s_agent;
-      s_agent = nullptr;
-    }
+    s_agent = tqs_started_or_null(new StatusAgent(kAgentIp, {{"private", "status-cancel"}}), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;

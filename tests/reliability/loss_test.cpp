@@ -34,11 +34,7 @@ class LossTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_agent = reliability::make_agent(kAgentIp).release();
-    if (!s_agent->start(&s_error)) {
-      delete s_agent;
-      s_agent = nullptr;
-    }
+    s_agent = tqs_started_or_null(reliability::make_agent(kAgentIp).release(), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;

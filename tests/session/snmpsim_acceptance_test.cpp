@@ -34,11 +34,7 @@ class SnmpsimAcceptance : public ::testing::Test {
     out << in.rdbuf();
     out.close();
     chmod((s_dir + "/" + kCommunity + ".snmprec").c_str(), 0644);
-    s_agent = new SnmpsimAgent(kAgentIp, s_dir, kCommunity);
-    if (!s_agent->start(&s_error)) {
-      delete s_agent;
-      s_agent = nullptr;
-    }
+    s_agent = tqs_started_or_null(new SnmpsimAgent(kAgentIp, s_dir, kCommunity), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;

@@ -45,6 +45,16 @@ class SnmpsimAgent {
   pid_t m_pid = -1;
 };
 
+// For an agent shared by a test suite: starts `agent` (anything with
+// start(std::string *)) and answers it, or deletes it and answers null,
+// with the reason in `error`.
+template <class Agent>
+Agent *tqs_started_or_null(Agent *agent, std::string *error) {
+  if (agent->start(error)) return agent;
+  delete agent;
+  return nullptr;
+}
+
 // Skips the current test unless snmpsimd can be started here.
 #define QMR_REQUIRE_SNMPSIM()                                                   \
   do {                                                                          \

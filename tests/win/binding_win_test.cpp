@@ -60,12 +60,7 @@ class Win32Binding : public ::testing::Test {
     EXPECT_TRUE(NTqcSocketAPI::has_protocol_independent_api());
     manager->reset();
   }
-  bool logged(const std::string &text) {
-    for (const std::string &line : memory.lines()) {
-      if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
+  bool logged(const std::string &text) { return memory.has(text); }
   CTqcLogManager *manager = nullptr;
   logtest::CMemoryAppender memory;
 };
