@@ -1,8 +1,9 @@
 #include "cli_options.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
+
+#include "flags.h"
 
 namespace {
 
@@ -13,33 +14,45 @@ constexpr uint32_t kTraceInfo = 4;
 constexpr uint32_t kTraceDebug = 8;
 constexpr uint32_t kTraceTrace = 16;
 constexpr uint32_t kTraceAll = 31;
-
-// Which options each command takes, beyond the shared ones.
-enum OptionSet : unsigned {
-  kRead = 1,        // --community, --json
-  kWrite = 2,       // --write-community
-  kDiscover = 4,    // --find-community, --dest, --filter
-  kJobs = 8,        // --class
-  kAddress = 16,    // --protocol for a device address
-};
+constexpr size_t kHelpColumn = 30;
 
 struct Command {
   const char *name;
   const char *operands;  // usage line after the name
   size_t operand_count;
-  unsigned options;
+  unsigned options;      // OptionSet bits beyond the shared ones
   const char *summary;
+  const char *examples;
 };
 
 const Command kCommands[] = {
-    {"discover", "", 0, kRead | kDiscover,
-     "Find supported printers by SNMP broadcast (IPv4, IPX) or multicast (IPv6)."},
-    {"status", "ADDRESS", 1, kRead | kAddress,
-     "Printer and device state, storage, input and output trays, supplies, alerts and jobs."},
-    {"options", "ADDRESS", 1, kRead | kAddress, "Every device option: units, memory, disks, names, input trays."},
-    {"jobs", "ADDRESS", 1, kRead | kAddress | kJobs, "The printer's jobs."},
-    {"cancel", "ADDRESS JOBID", 2, kRead | kWrite | kAddress, "Cancel the job JOBID (as `qmr jobs` lists it)."},
-    {"charset", "ADDRESS", 1, kRead | kAddress, "The character sets of the printer's texts."},
+    {"discover", "", 0, kJson | kDiscover,
+     "Find supported printers by SNMP broadcast (IPv4, IPX) or multicast (IPv6).",
+     "  qmr discover --dest 192.0.2.255\n"
+     "  qmr discover --protocol ipv6 -v 2c -c office --json\n"},
+    {"status", "ADDRESS", 1, kJson | kAddress,
+     "Printer and device state, storage, input and output trays, supplies, alerts and jobs.",
+     "  qmr status 192.0.2.10\n"
+     "  qmr status -v 2c -c office -t 1.5 -r 2 printer.example.net --json\n"
+     "  qmr status -v 3 -u monitor -l authPriv -a SHA -A AUTHPASS -x AES -X PRIVPASS 192.0.2.10\n"},
+    {"options", "ADDRESS", 1, kJson | kAddress, "Every device option: units, memory, disks, names, input trays.",
+     "  qmr options 192.0.2.10 --json\n"},
+    {"jobs", "ADDRESS", 1, kJson | kAddress | kJobs, "The printer's jobs.",
+     "  qmr jobs 192.0.2.10 --class 2\n"},
+    {"cancel", "ADDRESS JOBID", 2, kJson | kWrite | kAddress, "Cancel the job JOBID (as `qmr jobs` lists it).",
+     "  qmr cancel 192.0.2.10 JOB00041 --write-community private\n"},
+    {"charset", "ADDRESS", 1, kJson | kAddress, "The character sets of the printer's texts.",
+     "  qmr charset 192.0.2.10\n"},
+    {"check", "ADDRESS", 1, kAddress | kCheck,
+     "A monitoring check (Nagios, Icinga): one line QMR OK|WARNING|CRITICAL|UNKNOWN - summary | perfdata,\n"
+     "exit status 0, 1, 2 or 3. Alerts, error-state bits, supply levels and empty trays decide.",
+     "  qmr check 192.0.2.10\n"
+     "  qmr check 192.0.2.10 -c office --warning 25 --critical 5\n"},
+    {"exporter", "", 0, kExporter,
+     "A Prometheus exporter: GET /probe?target=ADDRESS[&community=NAME] reads one printer,\n"
+     "/metrics gives the exporter's own counters.",
+     "  qmr exporter --listen 127.0.0.1:9116\n"
+     "  curl 'http://127.0.0.1:9116/probe?target=192.0.2.10&community=office'\n"},
 };
 
 const Command *find_command(const std::string &name) {
@@ -49,64 +62,114 @@ const Command *find_command(const std::string &name) {
   return nullptr;
 }
 
-bool parse_u32(const std::string &text, uint32_t *out) {
-  if (text.empty() || text[0] == '-') return false;
-  errno = 0;
-  char *end = nullptr;
-  const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || value > UINT32_MAX) return false;
-  *out = static_cast<uint32_t>(value);
-  return true;
-}
-
-// A word among `words` (index = code), or a digit 0..2.
-bool parse_choice(const std::string &text, const char *const *words, size_t count, int32_t first_code, int32_t *out) {
-  for (size_t i = 0; i < count; ++i) {
-    if (text == words[i]) {
-      *out = first_code + static_cast<int32_t>(i);
-      return true;
-    }
-  }
-  uint32_t value = 0;
-  if (parse_u32(text, &value) && value >= static_cast<uint32_t>(first_code) &&
-      value < first_code + count) {
-    *out = static_cast<int32_t>(value);
-    return true;
-  }
-  return false;
-}
-
-bool parse_protocol(const std::string &text, int32_t *out) {
-  if (text == "ipv4" || text == "1") *out = kProtocolIPv4;
-  else if (text == "ipx" || text == "2") *out = kProtocolIPX;
-  else if (text == "ipv6" || text == "5") *out = kProtocolIPv6;
-  else return false;
-  return true;
-}
-
 void copy_text(char *to, size_t size, const std::string &from) {
   std::strncpy(to, from.c_str(), size - 1);
   to[size - 1] = '\0';
 }
 
-const char kSharedHelp[] =
-    "Connection options:\n"
-    "  --timeout MS            time-out of each request in milliseconds (default 2000)\n"
-    "  --retries N             retries after a time-out (default 1)\n"
-    "  --community NAME        read community (default \"public\")\n"
-    "SNMPv3 options (a user name selects SNMPv3):\n"
-    "  --user NAME             security name\n"
-    "  --level LEVEL           noauth, auth or priv (default priv)\n"
-    "  --auth-proto PROTO      md5 or sha (default md5)\n"
-    "  --auth-pass TEXT        authentication pass phrase\n"
-    "  --priv-proto PROTO      des or aes (default des)\n"
-    "  --priv-pass TEXT        privacy pass phrase\n"
-    "  --context NAME          context name\n"
-    "Other options:\n"
-    "  --json                  one JSON document on standard output\n"
-    "  --trace LEVELS          trace log to standard error: error,warn,info,debug,trace or all\n"
-    "  --trace-file PATH       trace log into PATH instead (kept under 1 MiB, one .bak)\n"
-    "  --help                  this text\n";
+// The help lines of the flags of one group that `options` admits.
+std::string flag_help(unsigned options, FlagGroup group) {
+  size_t count = 0;
+  const Flag *flags = flag_table(&count);
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    const Flag &f = flags[i];
+    if (f.group != group || (f.commands != kShared && !(f.commands & options))) continue;
+    std::string line = "  " + flag_spelling(f) + (f.value_name != nullptr ? std::string(" ") + f.value_name : "");
+    line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
+    text += line + f.help + "\n";
+  }
+  return text;
+}
+
+// Applies one flag; `spelt` is how the user wrote it, for messages.
+bool apply_flag(const Flag &f, const std::string &spelt, const std::string &value, unsigned allowed,
+                const std::string &command, CliOptions *o, std::string *error) {
+  if (f.commands != kShared && !(f.commands & allowed)) {
+    *error = spelt + " is not an option of " + (command.empty() ? "qmr" : "qmr " + command);
+    return false;
+  }
+  std::string expected;
+  if (f.apply(value, o, &expected)) return true;
+  *error = "bad value \"" + value + "\" for " + spelt + (expected.empty() ? "" : " (expected " + expected + ")");
+  return false;
+}
+
+// One argument that starts with '-': a short flag ("-c NAME", "-cNAME",
+// "-v2c") or a long one ("--community NAME", "--community=NAME").
+// Advances `*i` past a value taken from the next argument.
+bool parse_flag(int argc, char **argv, int *i, unsigned allowed, const std::string &command, CliOptions *o,
+                std::string *error) {
+  const std::string arg = argv[*i];
+  const Flag *f = nullptr;
+  std::string value;
+  bool has_value = false;
+  if (arg.compare(0, 2, "--") == 0) {
+    std::string name = arg.substr(2);
+    const size_t eq = name.find('=');
+    if (eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+      has_value = true;
+    }
+    f = find_long_flag(name);
+    if (f == nullptr) {
+      *error = "unknown option --" + name;
+      return false;
+    }
+    if (has_value && f->value_name == nullptr) {
+      *error = "--" + name + " takes no value";
+      return false;
+    }
+  } else {
+    f = find_short_flag(arg[1]);
+    if (f == nullptr) {
+      *error = "unknown option " + arg.substr(0, 2);
+      return false;
+    }
+    if (arg.size() > 2) {
+      if (f->value_name == nullptr) {
+        *error = "unknown option " + arg + " (" + arg.substr(0, 2) + " takes no value)";
+        return false;
+      }
+      value = arg.substr(2);
+      has_value = true;
+    }
+  }
+  const std::string spelt = arg.compare(0, 2, "--") == 0 ? "--" + std::string(f->long_name)
+                                                         : std::string("-") + f->short_name;
+  if (f->value_name != nullptr && !has_value) {
+    if (*i + 1 >= argc) {
+      *error = "option " + spelt + " needs a value (" + f->value_name + ")";
+      return false;
+    }
+    value = argv[++*i];
+  }
+  return apply_flag(*f, spelt, value, allowed, command, o, error);
+}
+
+// The rules that join several options.
+bool check_combination(const CliOptions &o, std::string *error) {
+  if (!o.trace_file.empty() && o.trace.empty()) {
+    *error = "--trace-file needs --trace LEVELS";
+    return false;
+  }
+  const bool v3_settings = o.level >= 0 || o.auth_proto >= 0 || o.priv_proto >= 0 || !o.auth_pass.empty() ||
+                           !o.priv_pass.empty() || !o.context.empty();
+  if (o.user.empty() && (v3_settings || o.snmp_version == kSnmpV3)) {
+    *error = "SNMPv3 needs a user name (-u NAME)";
+    return false;
+  }
+  if (!o.user.empty() && (o.snmp_version == kSnmpV1 || o.snmp_version == kSnmpV2c)) {
+    *error = "-u and the other SNMPv3 options need -v 3";
+    return false;
+  }
+  if (o.critical_percent > o.warning_percent) {
+    *error = "--critical must not be above --warning";
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -164,28 +227,30 @@ std::string usage_text(const std::string &name) {
         "Usage: qmr COMMAND [OPTIONS] [OPERANDS]\n\nCommands:\n";
     for (const Command &k : kCommands) {
       std::string line = std::string("  ") + k.name + " " + k.operands;
-      line.resize(24, ' ');
-      text += line + k.summary + "\n";
+      line.resize(kHelpColumn - 2, ' ');
+      const std::string summary = k.summary;
+      text += line + summary.substr(0, summary.find('\n')) + "\n";
     }
-    text += "\n`qmr COMMAND --help` lists the options of a command.\n";
-    text += "Exit status: 0 success, 1 the printer or the library reported a failure, 2 usage error.\n";
+    text +=
+        "\nExamples:\n"
+        "  qmr status 192.0.2.10\n"
+        "  qmr status -v 2c -c office -t 1.5 -r 2 192.0.2.10 --json\n"
+        "  qmr check 192.0.2.10 --warning 25 --critical 5\n"
+        "  qmr exporter --listen 127.0.0.1:9116\n"
+        "\n`qmr COMMAND --help` lists the options of a command; man qmr tells more.\n"
+        "Exit status: 0 success, 1 the printer or the library reported a failure, 2 usage error\n"
+        "(qmr check: 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN).\n";
     return text;
   }
   std::string text = std::string("Usage: qmr ") + c->name + " [OPTIONS]" +
-                     (c->operand_count ? std::string(" ") + c->operands : "") + "\n" + c->summary + "\n\n";
-  if (c->options & kAddress)
-    text +=
-        "ADDRESS is an IPv4 or IPv6 address, an IPX address, or a host name.\n"
-        "  --protocol P            ipv4, ipv6 or ipx (default: that of the address)\n";
-  if (c->options & kDiscover)
-    text +=
-        "  --dest ADDRESS          destination (default 255.255.255.255, ff02::1 for ipv6)\n"
-        "  --protocol P            ipv4, ipv6 or ipx (default ipv4; ipx needs --dest)\n"
-        "  --filter OID            keep only sysObjectIDs beginning with OID (repeatable)\n"
-        "  --find-community NAME   discovery community (default: --community, else \"public\")\n";
-  if (c->options & kJobs) text += "  --class CLASS           all, 1 (jobs of other classes) or 2 (class 17)\n";
-  if (c->options & kWrite) text += "  --write-community NAME  community of the cancel request (default \"private\")\n";
-  text += kSharedHelp;
+                     (c->operand_count ? std::string(" ") + c->operands : "") + "\n" + c->summary + "\n";
+  if (c->options & kAddress) text += "ADDRESS is an IPv4 or IPv6 address, an IPX address, or a host name.\n";
+  const std::string own = flag_help(c->options, kGroupCommand);
+  if (!own.empty()) text += "\nOptions of qmr " + std::string(c->name) + ":\n" + own;
+  text += "\nConnection options (as snmpget spells them):\n" + flag_help(c->options, kGroupConnection);
+  text += "SNMPv3 options:\n" + flag_help(c->options, kGroupV3);
+  text += "Other options:\n" + flag_help(c->options, kGroupOther);
+  text += "\nExamples:\n" + std::string(c->examples);
   return text;
 }
 
@@ -207,104 +272,22 @@ bool parse_cli(int argc, char **argv, CliOptions *out, std::string *error) {
   const unsigned allowed = c != nullptr ? c->options : 0;
 
   for (; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg.size() < 2 || arg.compare(0, 2, "--") != 0 || arg == "--") {
-      if (arg == "--") {
-        for (++i; i < argc; ++i) o.operands.emplace_back(argv[i]);
-        break;
-      }
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      for (++i; i < argc; ++i) o.operands.emplace_back(argv[i]);
+      break;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
       o.operands.push_back(arg);
       continue;
     }
-    std::string name = arg.substr(2);
-    std::string value;
-    bool has_value = false;
-    const size_t eq = name.find('=');
-    if (eq != std::string::npos) {
-      value = name.substr(eq + 1);
-      name.resize(eq);
-      has_value = true;
-    }
-    if (name == "json" || name == "help") {
-      if (has_value) {
-        *error = "--" + name + " takes no value";
-        return false;
-      }
-      (name == "json" ? o.json : o.help) = true;
-      continue;
-    }
-    if (!has_value) {
-      if (i + 1 >= argc) {
-        *error = "--" + name + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-    }
-    auto needs = [&](unsigned set) {
-      if (allowed & set) return true;
-      *error = "--" + name + " is not an option of " + (o.command.empty() ? "qmr" : "qmr " + o.command);
-      return false;
-    };
-    static const char *const kLevels[] = {"noauth", "auth", "priv"};
-    static const char *const kAuth[] = {"md5", "sha"};
-    static const char *const kPriv[] = {"des", "aes"};
-    bool ok = true;
-    if (name == "community") o.community = value;
-    else if (name == "write-community") {
-      ok = needs(kWrite);
-      o.write_community = value;
-    }
-    else if (name == "find-community") {
-      ok = needs(kDiscover);
-      o.find_community = value;
-    }
-    else if (name == "dest") {
-      ok = needs(kDiscover);
-      o.destination = value;
-    }
-    else if (name == "filter") {
-      ok = needs(kDiscover);
-      o.filters.push_back(value);
-    }
-    else if (name == "timeout") ok = parse_u32(value, &o.timeout_ms);
-    else if (name == "retries") ok = parse_u32(value, &o.retries);
-    else if (name == "protocol") ok = needs(kDiscover | kAddress) && parse_protocol(value, &o.protocol);
-    else if (name == "class") {
-      ok = needs(kJobs);
-      if (ok) {
-        if (value == "all" || value == "0") o.job_selector = 0;
-        else if (value == "1") o.job_selector = 1;
-        else if (value == "2") o.job_selector = 2;
-        else ok = false;
-      }
-    } else if (name == "user") o.user = value;
-    else if (name == "level") ok = parse_choice(value, kLevels, 3, 0, &o.level);
-    else if (name == "auth-proto") ok = parse_choice(value, kAuth, 2, 1, &o.auth_proto);
-    else if (name == "priv-proto") ok = parse_choice(value, kPriv, 2, 1, &o.priv_proto);
-    else if (name == "auth-pass") o.auth_pass = value;
-    else if (name == "priv-pass") o.priv_pass = value;
-    else if (name == "context") o.context = value;
-    else if (name == "trace") {
-      uint32_t mask = 0;
-      ok = parse_trace_levels(value, &mask);
-      o.trace = value;
-    } else if (name == "trace-file") o.trace_file = value;
-    else {
-      *error = "unknown option --" + name;
-      return false;
-    }
-    if (!ok) {
-      if (error->empty()) *error = "bad value \"" + value + "\" for --" + name;
+    if (!parse_flag(argc, argv, &i, allowed, o.command, &o, error)) {
+      *out = o;
       return false;
     }
   }
-  if (!o.trace_file.empty() && o.trace.empty()) {
-    *error = "--trace-file needs --trace LEVELS";
-    return false;
-  }
-  if (o.user.empty() && (o.level >= 0 || o.auth_proto >= 0 || o.priv_proto >= 0 || !o.auth_pass.empty() ||
-                         !o.priv_pass.empty() || !o.context.empty())) {
-    *error = "SNMPv3 options need --user";
+  if (!check_combination(o, error)) {
+    *out = o;
     return false;
   }
   if (!o.help) {
@@ -314,7 +297,10 @@ bool parse_cli(int argc, char **argv, CliOptions *out, std::string *error) {
     }
     if (o.operands.size() != c->operand_count) {
       *error = std::string("qmr ") + c->name + " takes " +
-               (c->operand_count ? std::string(c->operands) : std::string("no operands"));
+               (c->operand_count ? std::string(c->operands) : std::string("no operands")) +
+               (o.operands.size() > c->operand_count ? ", not also \"" + o.operands[c->operand_count] + "\""
+                                                     : "");
+      *out = o;
       return false;
     }
   }

@@ -18,8 +18,20 @@ inline constexpr int32_t kProtocolIPv4 = 1;
 inline constexpr int32_t kProtocolIPX = 2;
 inline constexpr int32_t kProtocolIPv6 = 5;
 
-// Security selector that asks for SNMPv3.
+// Security selectors of the ...Ex functions: SNMP version codes.
+inline constexpr int32_t kSelectorV2c = 1;
 inline constexpr int32_t kSelectorV3 = 2;
+
+// -v: as net-snmp numbers its versions; 0 when not given.
+inline constexpr int32_t kSnmpV1 = 1;
+inline constexpr int32_t kSnmpV2c = 2;
+inline constexpr int32_t kSnmpV3 = 3;
+
+// Supply levels at or below these percentages make `qmr check` warn or fail.
+inline constexpr uint32_t kDefaultWarningPercent = 20;
+inline constexpr uint32_t kDefaultCriticalPercent = 10;
+inline constexpr uint32_t kDefaultMaxProbes = 8;
+inline constexpr uint32_t kDefaultProbeTimeoutMs = 10000;
 
 struct CliOptions {
   std::string command;
@@ -37,6 +49,7 @@ struct CliOptions {
   std::vector<std::string> filters;
   uint32_t job_selector = 0;
 
+  int32_t snmp_version = 0;    // kSnmpV1, kSnmpV2c, kSnmpV3; 0: v1, or v3 with a user
   // SNMPv3: used when a user name is given.
   std::string user;
   int32_t level = -1;           // -1 keeps the library default
@@ -50,7 +63,16 @@ struct CliOptions {
   std::string trace_file;
   uint32_t trace_max_bytes = kDefaultTraceFileBytes;
 
+  uint32_t warning_percent = kDefaultWarningPercent;
+  uint32_t critical_percent = kDefaultCriticalPercent;
+
+  std::string listen;           // exporter: ADDRESS:PORT
+  uint32_t max_probes = kDefaultMaxProbes;
+  uint32_t probe_timeout_ms = kDefaultProbeTimeoutMs;
+
   bool v3() const { return !user.empty(); }
+  // 0 for SNMPv1 (the plain functions), else the selector of the ...Ex ones.
+  int32_t security_selector() const { return v3() ? kSelectorV3 : snmp_version == kSnmpV2c ? kSelectorV2c : 0; }
   // The block for the ...Ex functions.
   QMRSecurityBlock security_block() const;
 };

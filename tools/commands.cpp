@@ -74,9 +74,10 @@ int discover(void *handle, const CliOptions &options) {
   }
   f.step = std::string("discovery to ") + shown;
   int32_t found = 0;
-  if (options.v3()) {
+  const int32_t selector = options.security_selector();
+  if (selector != 0) {
     const QMRSecurityBlock block = options.security_block();
-    f.code = QMRFindDeviceSNMPEx(handle, dest, protocol, kSelectorV3, &block, options.timeout_ms, options.retries,
+    f.code = QMRFindDeviceSNMPEx(handle, dest, protocol, selector, &block, options.timeout_ms, options.retries,
                                  &found);
   } else {
     f.code = QMRFindDeviceSNMP(handle, dest, protocol, options.timeout_ms, options.retries, &found);
@@ -343,6 +344,9 @@ int charset(void *handle, const CliOptions &options) {
 }  // namespace
 
 int run_command(const CliOptions &options) {
+  // These two open their own handles: one per check, one per probe.
+  if (options.command == "check") return run_check(options);
+  if (options.command == "exporter") return run_exporter(options);
   LibraryHandle library;
   const Failure f = library.init(options);
   if (f.failed()) return fail(options, f);

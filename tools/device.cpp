@@ -97,9 +97,10 @@ Failure resolve_device_address(const std::string &operand, int32_t wanted, Devic
 Failure open_device(void *handle, const CliOptions &options, const DeviceAddress &address) {
   Failure f;
   f.step = "open " + address.text;
-  if (options.v3()) {
+  const int32_t selector = options.security_selector();
+  if (selector != 0) {
     const QMRSecurityBlock block = options.security_block();
-    f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, kSelectorV3, &block,
+    f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, selector, &block,
                              options.timeout_ms, options.retries);
   } else {
     f.code = QMRInitDevice(handle, address.text.c_str(), address.protocol, options.timeout_ms, options.retries);

@@ -113,11 +113,14 @@ const Named kCharsets[] = {
 const char *media_size_name(int32_t code) { return find(kMediaSizes, code); }
 const char *printer_status_name(int32_t status) { return find_or(kPrinterStatus, status, "invalid"); }
 
+size_t error_condition_count() { return sizeof kErrorBits / sizeof kErrorBits[0]; }
+const char *error_condition_name(size_t bit) { return bit < error_condition_count() ? kErrorBits[bit] : nullptr; }
+bool error_condition_set(const uint8_t state[4], size_t bit) { return state[bit / 8] & (0x80u >> (bit % 8)); }
+
 std::vector<std::string> detected_errors(const uint8_t state[4]) {
   std::vector<std::string> out;
-  constexpr size_t kBits = sizeof kErrorBits / sizeof kErrorBits[0];
-  for (size_t bit = 0; bit < kBits; ++bit) {
-    if (state[bit / 8] & (0x80u >> (bit % 8))) out.emplace_back(kErrorBits[bit]);
+  for (size_t bit = 0; bit < error_condition_count(); ++bit) {
+    if (error_condition_set(state, bit)) out.emplace_back(kErrorBits[bit]);
   }
   return out;
 }

@@ -3,6 +3,7 @@
 #ifndef QMR_TOOLS_MIB_NAMES_H
 #define QMR_TOOLS_MIB_NAMES_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ const char *media_size_name(int32_t code);
 const char *printer_status_name(int32_t status);
 // The conditions set in hrPrinterDetectedErrorState ("lowPaper", "jammed").
 std::vector<std::string> detected_errors(const uint8_t state[4]);
+// Every condition of hrPrinterDetectedErrorState, bit 0 first.
+size_t error_condition_count();
+const char *error_condition_name(size_t bit);
+bool error_condition_set(const uint8_t state[4], size_t bit);
 const char *device_status_name(int32_t status);
 const char *device_type_name(int32_t type);
 const char *storage_type_name(int32_t type);

@@ -102,24 +102,37 @@ Failure read_jobs(void *handle, uint32_t selector, std::vector<QMRJobInfo> *jobs
   return read_list(handle, "jobs", count, QMRGetJobInfo, jobs);
 }
 
-void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report) {
+void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report, unsigned sections) {
   report->model = opened_model(handle);
-  Failure f = read_system(handle, &report->system);
-  if (f.failed()) report->failures.push_back({"system", f});
-  f.step = "read printer";
-  f.code = QMRGetPrinterInfo(handle, &report->printer);
-  report->printer_read = !f.failed();
-  if (f.failed()) report->failures.push_back({"printer", f});
-  read_section(handle, "devices", QMRGetNumberOfDeviceInfo, QMRGetDeviceInfo, &report->devices, report);
-  read_section(handle, "storage", QMRGetNumberOfStorageInfo, QMRGetStorageInfo, &report->storage, report);
-  read_section(handle, "inputTrays", QMRGetNumberOfInputTrayInfo, QMRGetInputTrayInfo, &report->input_trays,
-               report);
-  read_section(handle, "outputTrays", QMRGetNumberOfOutputTrayInfo, QMRGetOutputTrayInfo, &report->output_trays,
-               report);
-  read_section(handle, "supplies", QMRGetNumberOfTonerInfo, QMRGetTonerInfo, &report->supplies, report);
-  read_section(handle, "alerts", QMRGetNumberOfAlertInfo, QMRGetAlertInfo, &report->alerts, report);
-  f = read_jobs(handle, job_selector, &report->jobs);
-  if (f.failed()) report->failures.push_back({"jobs", f});
+  Failure f;
+  if (sections & kSectionSystem) {
+    f = read_system(handle, &report->system);
+    if (f.failed()) report->failures.push_back({"system", f});
+  }
+  if (sections & kSectionPrinter) {
+    f.step = "read printer";
+    f.code = QMRGetPrinterInfo(handle, &report->printer);
+    report->printer_read = !f.failed();
+    if (f.failed()) report->failures.push_back({"printer", f});
+  }
+  if (sections & kSectionDevices)
+    read_section(handle, "devices", QMRGetNumberOfDeviceInfo, QMRGetDeviceInfo, &report->devices, report);
+  if (sections & kSectionStorage)
+    read_section(handle, "storage", QMRGetNumberOfStorageInfo, QMRGetStorageInfo, &report->storage, report);
+  if (sections & kSectionInputTrays)
+    read_section(handle, "inputTrays", QMRGetNumberOfInputTrayInfo, QMRGetInputTrayInfo, &report->input_trays,
+                 report);
+  if (sections & kSectionOutputTrays)
+    read_section(handle, "outputTrays", QMRGetNumberOfOutputTrayInfo, QMRGetOutputTrayInfo,
+                 &report->output_trays, report);
+  if (sections & kSectionSupplies)
+    read_section(handle, "supplies", QMRGetNumberOfTonerInfo, QMRGetTonerInfo, &report->supplies, report);
+  if (sections & kSectionAlerts)
+    read_section(handle, "alerts", QMRGetNumberOfAlertInfo, QMRGetAlertInfo, &report->alerts, report);
+  if (sections & kSectionJobs) {
+    f = read_jobs(handle, job_selector, &report->jobs);
+    if (f.failed()) report->failures.push_back({"jobs", f});
+  }
 }
 
 void write_job_json(const QMRJobInfo &j, JsonWriter *json) {

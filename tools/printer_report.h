@@ -43,9 +43,25 @@ struct PrinterReport {
   std::vector<SectionFailure> failures;
 };
 
-// Reads every record list (jobs with `job_selector`) and the system
-// options; a failing section is recorded and the others are still read.
-void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report);
+// The parts of a report; a monitoring read skips what it does not show.
+enum ReportSection : unsigned {
+  kSectionSystem = 1,
+  kSectionPrinter = 2,
+  kSectionDevices = 4,
+  kSectionStorage = 8,
+  kSectionInputTrays = 16,
+  kSectionOutputTrays = 32,
+  kSectionSupplies = 64,
+  kSectionAlerts = 128,
+  kSectionJobs = 256,
+  kAllSections = 511,
+};
+
+// Reads the record lists of `sections` (jobs with `job_selector`) and the
+// system options; a failing section is recorded and the others are still
+// read.
+void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report,
+                         unsigned sections = kAllSections);
 // Only the job list.
 Failure read_jobs(void *handle, uint32_t job_selector, std::vector<QMRJobInfo> *jobs);
 

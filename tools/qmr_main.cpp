@@ -10,7 +10,8 @@ int main(int argc, char **argv) {
   CliOptions options;
   std::string error;
   if (!parse_cli(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "qmr: %s\n\n%s", error.c_str(), usage_text(options.command.empty() && argc > 1 && is_command(argv[1]) ? argv[1] : "").c_str());
+    const std::string help = is_command(options.command) ? "qmr " + options.command + " --help" : "qmr --help";
+    std::fprintf(stderr, "qmr: %s\n`%s` lists the options.\n", error.c_str(), help.c_str());
     return kExitUsage;
   }
   if (options.help) {

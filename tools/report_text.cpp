@@ -110,28 +110,32 @@ std::string status_text(const PrinterReport &r) {
   std::string out = "Printer " + r.address;
   if (!r.model.empty()) out += "  " + r.model;
   out += "\n";
+  // One key/value list, so that every value starts in the same column
+  // whichever rows are present.
+  TextTable info({"", ""});
+  auto add = [&](const char *name, const std::string &value) {
+    if (!value.empty()) info.add_row({name, value});
+  };
   if (r.system.read) {
-    TextTable info({"", ""});
-    auto add = [&](const char *name, const std::string &value) {
-      if (!value.empty()) info.add_row({name, value});
-    };
     add("Name", r.system.sys_name);
     add("Location", r.system.sys_location);
     add("Controller", r.system.rom_version);
     add("NetWare name", r.system.netware_name);
     if (r.system.memory_kb > 0) add("Memory", bytes_text(1024LL * r.system.memory_kb));
-    // The title row of a two-column key/value list is empty; drop it.
-    std::string text = info.render();
-    out += text.substr(text.find('\n') + 1);
   }
   if (r.printer_read) {
-    out += "  State         " + std::string(printer_status_name(r.printer.printerStatus));
+    std::string state = printer_status_name(r.printer.printerStatus);
     const std::vector<std::string> errors = detected_errors(r.printer.detectedErrorState);
     if (!errors.empty()) {
-      out += " -";
-      for (const std::string &e : errors) out += " " + e;
+      state += " -";
+      for (const std::string &e : errors) state += " " + e;
     }
-    out += "\n";
+    add("State", state);
+  }
+  if (!info.empty()) {
+    // The title row of a key/value list is empty; drop it.
+    const std::string text = info.render();
+    out += text.substr(text.find('\n') + 1);
   }
 
   out += heading("Devices", r.devices.size());
