@@ -279,12 +279,53 @@ def vellumcraft_7300_bad_job():
     return p
 
 
+def without(p, prefix):
+    for oid in [o for o in p.rows if o.startswith(prefix + ".")]:
+        del p.rows[oid]
+    return p
+
+
+def check_ok():
+    """A 7300 with nothing to report: for the OK state of `qmr check`."""
+    p = without(vellumcraft_7300(), PRT_ALERT)
+    p.printer(3, "00")  # idle, no error condition
+    p.add(f"{PRT_SUPPLY}.9.1.3", 2, 2000)  # magenta toner 67 %
+    p.add(f"{PRT_INPUT}.10.1.3", 2, 300)  # tray 3 no longer empty
+    return p
+
+
+def check_warning():
+    """Low toner in two ways, a warning alert, two supplies of one name,
+    and a printer status outside the MIB's list with no NetWare name."""
+    p = check_ok()
+    del p.rows[NETWARE]
+    p.printer(0, "2000")  # lowToner
+    p.add(f"{PRT_SUPPLY}.9.1.3", 2, 450)  # magenta toner 15 %
+    p.add(f"{PRT_SUPPLY}.6.1.4", 4, "Black toner cartridge")  # a second black one
+    p.alerts([(1, 4, 11, 3, 0, 1104, "Magenta toner is low. Order a replacement.")])
+    return p
+
+
+def check_critical():
+    """A door open, a critical alert, an empty tray and toner nearly out."""
+    p = check_ok()
+    p.printer(4, "0800")  # doorOpen
+    p.add(f"{PRT_SUPPLY}.9.1.1", 2, 150)  # black toner 3 %
+    p.add(f"{PRT_INPUT}.10.1.2", 2, 0)  # tray 2 empty
+    p.alerts([(1, 3, 6, 2, 0, 501, "Door B is open | close it."),
+              (2, 4, 8, 2, 0, 808, "Tray 2 is empty.")])
+    return p
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     vellumcraft_7300().write(os.path.join(out, "vellumcraft-7300.snmprec"))
     vellumcraft_7300p().write(os.path.join(out, "vellumcraft-7300p.snmprec"))
     unsupported_printer().write(os.path.join(out, "inkwell-400.snmprec"))
     vellumcraft_7300_bad_job().write(os.path.join(out, "vellumcraft-7300-badjob.snmprec"))
+    check_ok().write(os.path.join(out, "check-ok.snmprec"))
+    check_warning().write(os.path.join(out, "check-warning.snmprec"))
+    check_critical().write(os.path.join(out, "check-critical.snmprec"))
 
 
 if __name__ == "__main__":
