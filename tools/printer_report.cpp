@@ -86,8 +86,6 @@ void stamp_member(JsonWriter *json, const char *name, const int16_t stamp[6]) {
 
 }  // namespace
 
-std::string field_text(const char *field, size_t size) { return std::string(field, strnlen(field, size)); }
-
 std::string time_stamp_text(const int16_t s[6]) {
   bool any = false;
   for (int i = 0; i < 6; ++i) any = any || s[i] != 0;

@@ -10,6 +10,7 @@
 #include "device.h"
 #include "json_writer.h"
 #include "qmr.h"
+#include "text_table.h"
 
 // A section that could not be read: its name and the failure.
 struct SectionFailure {
@@ -70,10 +71,6 @@ Failure read_jobs(void *handle, uint32_t job_selector, std::vector<QMRJobInfo> *
 void write_status_json(const PrinterReport &report, JsonWriter *json);
 void write_job_json(const QMRJobInfo &job, JsonWriter *json);
 void write_failures_json(const std::vector<SectionFailure> &failures, JsonWriter *json);
-
-// The bounded text of a fixed-size record field.
-std::string field_text(const char *field, size_t size);
-#define QMR_FIELD(record, member) field_text((record).member, sizeof((record).member))
 
 // "2013-05-09 14:07:30", or "" for an all-zero stamp.
 std::string time_stamp_text(const int16_t stamp[6]);

@@ -1,6 +1,7 @@
 #include "text_table.h"
 
 #include <algorithm>
+#include <cstring>
 
 TextTable::TextTable(std::vector<std::string> titles) {
   for (std::string &t : titles) {
@@ -54,3 +55,5 @@ int percent_of(long long level, long long maximum) {
   if (level < 0 || maximum <= 0) return -1;
   return static_cast<int>(std::min<long long>((level * 100 + maximum / 2) / maximum, 100));
 }
+
+std::string field_text(const char *field, size_t size) { return std::string(field, strnlen(field, size)); }

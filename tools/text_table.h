@@ -28,4 +28,9 @@ std::string fill_bar(int percent, int width = 20);
 // Percent rounded to nearest, or -1 when it cannot be computed.
 int percent_of(long long level, long long maximum);
 
+// The bounded text of a fixed-size record field; a device text may fill
+// it to the last byte.
+std::string field_text(const char *field, size_t size);
+#define QMR_FIELD(record, member) field_text((record).member, sizeof((record).member))
+
 #endif  // QMR_TOOLS_TEXT_TABLE_H

@@ -30,9 +30,10 @@ class PrinterLab {
 
   // Starts the printers; false with the reason on failure.
   bool start(std::string *error);
+  // Starts one printer serving the demo data file `file` on `address`.
+  bool add(const std::string &address, const std::string &file, std::string *error);
 
  private:
-  bool add(const std::string &address, const std::string &file, std::string *error);
 
   std::vector<std::string> m_dirs;
   std::vector<std::unique_ptr<SnmpsimAgent>> m_agents;
