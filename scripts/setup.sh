@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsnmp-dev snmp snmpd snmpsim    # net-snmp library and tools, agents
   iproute2 procps python3
+  libcpp-httplib-dev                # the HTTP server of qmr exporter
+  prometheus                        # a real server scrapes the exporter in the tests
+  groff-base                        # the manual page is checked with groff
 )
 
 # Optional, large (over 1 GB with wine): the Windows cross build, wine to

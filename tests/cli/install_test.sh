@@ -13,7 +13,7 @@ prefix="$work/prefix"
 extra=${QMR_CONSUMER_FLAGS:-}
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in include/qmr.h lib/pkgconfig/qmr.pc lib/cmake/qmr/qmrConfig.cmake bin/qmr; do
+for f in include/qmr.h lib/pkgconfig/qmr.pc lib/cmake/qmr/qmrConfig.cmake bin/qmr share/man/man1/qmr.1; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 ls "$prefix"/lib/libqmr.so* >/dev/null
@@ -39,4 +39,7 @@ echo "find_package: $out"
 
 # 3. the installed command runs on its own
 "$prefix/bin/qmr" --help | grep -q "Usage: qmr COMMAND"
+# The manual page formats without a warning (groff with every warning on).
+warnings=$(groff -man -ww -z "$prefix/share/man/man1/qmr.1" 2>&1)
+[ -z "$warnings" ] || { echo "qmr.1: $warnings"; exit 1; }
 echo "installed tree OK"
