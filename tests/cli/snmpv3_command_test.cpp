@@ -93,8 +93,19 @@ TEST(QmrSnmpV3Test, CommandsRunOverSnmpV3AndWrongPassPhrasesAreRefused) {
   ASSERT_EQ(0, run.status) << run.err;
   EXPECT_EQ("[0]", flatten_json(run.out).at("jobs"));
 
+  // net-snmp's spelling of the same settings.
+  run = run_qmr({"jobs", kAddress, "--json", "-v", "3", "-u", kUser, "-l", "authPriv", "-a", "SHA", "-A", kAuthPass,
+                 "-x", "AES", "-X", kPrivPass, "-t", "1", "-r", "0"});
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("[0]", flatten_json(run.out).at("jobs"));
+
   // A community request is not answered by this agent at all.
   run = run_qmr({"charset", kAddress, "--timeout", "400", "--retries", "0"});
+  EXPECT_EQ(1, run.status);
+
+  // A wrong privacy protocol: the agent cannot decrypt and stays silent.
+  run = run_qmr({"charset", kAddress, "-u", kUser, "-l", "authPriv", "-a", "SHA", "-A", kAuthPass, "-x", "DES",
+                 "-X", kPrivPass, "-t", "0.5", "-r", "0"});
   EXPECT_EQ(1, run.status);
 
   run = run_qmr(v3_args("charset", "wrong-pass-phrase"));
