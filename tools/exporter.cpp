@@ -71,13 +71,16 @@ void read_printer(const std::shared_ptr<Probe> &probe, ProbeSlots *slots) {
     }
   }
   outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  // The slot is free before the answer goes out, so that whoever reads
+  // the answer finds the probe counted as ended; nothing of the exporter
+  // is touched after it.
+  slots->release();
   {
     std::lock_guard<std::mutex> lock(probe->mutex);
     probe->outcome = std::move(outcome);
     probe->done = true;
   }
   probe->finished.notify_all();
-  slots->release();
 }
 
 class Exporter {

@@ -12,6 +12,14 @@
 #include <fstream>
 #include <sstream>
 
+void exec_program(const std::vector<std::string> &argv) {
+  std::vector<char *> args;
+  for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+  args.push_back(nullptr);
+  execv(args[0], args.data());
+  _exit(127);
+}
+
 RunResult run_program(const std::vector<std::string> &argv, int limit_ms) {
   RunResult result;
   int out_pipe[2], err_pipe[2];
@@ -27,11 +35,7 @@ RunResult run_program(const std::vector<std::string> &argv, int limit_ms) {
     dup2(err_pipe[1], STDERR_FILENO);
     close(out_pipe[0]);
     close(err_pipe[0]);
-    std::vector<char *> args;
-    for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
+    exec_program(argv);
   }
   close(out_pipe[1]);
   close(err_pipe[1]);

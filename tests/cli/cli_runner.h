@@ -14,6 +14,8 @@ struct RunResult {
   std::string err;
 };
 
+// In a forked child: runs `argv` (argv[0] the program path); never returns.
+[[noreturn]] void exec_program(const std::vector<std::string> &argv);
 // `argv[0]` is the program path. Killed after `limit_ms`.
 RunResult run_program(const std::vector<std::string> &argv, int limit_ms = 60000);
 // The qmr program of this build with `args`.

@@ -41,7 +41,6 @@ constexpr char kAddrB[] = "127.77.51.2";
 constexpr char kExporterHost[] = "127.77.51.20";
 constexpr char kPrometheusHost[] = "127.77.51.21";
 constexpr char kPrometheus[] = "/usr/bin/prometheus";
-constexpr int kLabAttempts = 3;
 constexpr int kScrapeWaitSeconds = 120;
 
 bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
@@ -60,11 +59,7 @@ class Process {
       const int err = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (err >= 0) dup2(err, STDERR_FILENO);
       close(out[0]);
-      std::vector<char *> args;
-      for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
-      args.push_back(nullptr);
-      execv(args[0], args.data());
-      _exit(127);
+      exec_program(argv);
     }
     close(out[1]);
     m_out = out[0];
@@ -202,40 +197,9 @@ std::map<std::string, double> query(httplib::Client &prometheus, const std::stri
   return out;
 }
 
-// A lab of simulated printers shared by the tests of one suite.
-class LabSuite : public ::testing::Test {
- protected:
-  static void start_lab(const std::vector<std::pair<const char *, const char *>> &printers) {
-    if (!SnmpsimAgent::can_run()) return;
-    for (int attempt = 0; attempt < kLabAttempts && !s_ok; ++attempt) {
-      if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(1));
-      delete s_lab;
-      s_lab = new PrinterLab();
-      s_error.clear();
-      s_ok = true;
-      for (const auto &[address, file] : printers) s_ok = s_ok && s_lab->add(address, file, &s_error);
-    }
-  }
-  static void TearDownTestSuite() {
-    delete s_lab;
-    s_lab = nullptr;
-    s_ok = false;
-  }
-  void SetUp() override {
-    QMR_REQUIRE_SNMPSIM();
-    ASSERT_TRUE(s_ok) << s_error;
-  }
-  static PrinterLab *s_lab;
-  static bool s_ok;
-  static std::string s_error;
-};
-PrinterLab *LabSuite::s_lab = nullptr;
-bool LabSuite::s_ok = false;
-std::string LabSuite::s_error;
-
 }  // namespace
 
-class QmrCheckLabTest : public LabSuite {
+class QmrCheckLabTest : public PrinterLabSuite {
  protected:
   static void SetUpTestSuite() {
     start_lab({{kAddrOk, "check-ok.snmprec"},
@@ -348,7 +312,7 @@ TEST_F(QmrCheckLabTest, PrinterStateKeepsItsColumn) {
   EXPECT_TRUE(contains(run.out, "invalid - lowToner")) << run.out;
 }
 
-class QmrExporterTest : public LabSuite {
+class QmrExporterTest : public PrinterLabSuite {
  protected:
   static void SetUpTestSuite() { start_lab({{kAddrA, "vellumcraft-7300.snmprec"}, {kAddrB, "vellumcraft-7300p.snmprec"}}); }
 };

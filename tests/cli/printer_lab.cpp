@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -42,7 +44,30 @@ bool PrinterLab::add(const std::string &address, const std::string &file, std::s
   return true;
 }
 
-bool PrinterLab::start(std::string *error) {
-  return add(kAddr7300, "vellumcraft-7300.snmprec", error) && add(kAddr7300P, "vellumcraft-7300p.snmprec", error) &&
-         add(kAddrForeign, "inkwell-400.snmprec", error) && add(kAddrBadJob, "vellumcraft-7300-badjob.snmprec", error);
+PrinterLab *PrinterLabSuite::s_lab = nullptr;
+bool PrinterLabSuite::s_ok = false;
+std::string PrinterLabSuite::s_error;
+
+void PrinterLabSuite::start_lab(const Printers &printers) {
+  constexpr int kAttempts = 3;
+  if (!SnmpsimAgent::can_run()) return;
+  for (int attempt = 0; attempt < kAttempts && !s_ok; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(1));
+    delete s_lab;
+    s_lab = new PrinterLab();
+    s_error.clear();
+    s_ok = true;
+    for (const auto &[address, file] : printers) s_ok = s_ok && s_lab->add(address, file, &s_error);
+  }
+}
+
+void PrinterLabSuite::TearDownTestSuite() {
+  delete s_lab;
+  s_lab = nullptr;
+  s_ok = false;
+}
+
+void PrinterLabSuite::SetUp() {
+  QMR_REQUIRE_SNMPSIM();
+  ASSERT_TRUE(s_ok) << s_error;
 }

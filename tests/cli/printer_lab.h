@@ -4,8 +4,11 @@
 #ifndef QMR_TESTS_CLI_PRINTER_LAB_H
 #define QMR_TESTS_CLI_PRINTER_LAB_H
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/snmpsim_agent.h"
@@ -28,8 +31,6 @@ class PrinterLab {
   PrinterLab(const PrinterLab &) = delete;
   PrinterLab &operator=(const PrinterLab &) = delete;
 
-  // Starts the printers; false with the reason on failure.
-  bool start(std::string *error);
   // Starts one printer serving the demo data file `file` on `address`.
   bool add(const std::string &address, const std::string &file, std::string *error);
 
@@ -37,6 +38,22 @@ class PrinterLab {
 
   std::vector<std::string> m_dirs;
   std::vector<std::unique_ptr<SnmpsimAgent>> m_agents;
+};
+
+// A suite whose tests share one lab. The agents of the previous test
+// program may still hold the addresses for a moment, so starting is tried
+// a bounded number of times.
+class PrinterLabSuite : public ::testing::Test {
+ protected:
+  // Address and demo data file of each printer.
+  using Printers = std::vector<std::pair<std::string, std::string>>;
+  static void start_lab(const Printers &printers);
+  static void TearDownTestSuite();
+  void SetUp() override;
+
+  static PrinterLab *s_lab;
+  static bool s_ok;
+  static std::string s_error;
 };
 
 #endif  // QMR_TESTS_CLI_PRINTER_LAB_H

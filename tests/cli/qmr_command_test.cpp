@@ -19,7 +19,6 @@ namespace {
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
 constexpr int kProtocolIPv4 = 1;
-constexpr int kLabAttempts = 3;
 // Short settings for the paths that are meant to time out.
 const std::vector<std::string> kQuick = {"--timeout", "400", "--retries", "0"};
 
@@ -191,37 +190,15 @@ bool contains(const std::string &text, const std::string &part) { return text.fi
 
 }  // namespace
 
-class QmrCommandTest : public ::testing::Test {
+class QmrCommandTest : public PrinterLabSuite {
  protected:
   static void SetUpTestSuite() {
-    if (!SnmpsimAgent::can_run()) return;
-    // The agents of the previous test program may still hold the
-    // addresses for a moment: a bounded number of attempts.
-    for (int attempt = 0; attempt < kLabAttempts && !s_ok; ++attempt) {
-      if (attempt > 0) std::this_thread::sleep_for(std::chrono::seconds(1));
-      delete s_lab;
-      s_lab = new PrinterLab();
-      s_error.clear();
-      s_ok = s_lab->start(&s_error);
-    }
+    start_lab({{kAddr7300, "vellumcraft-7300.snmprec"},
+               {kAddr7300P, "vellumcraft-7300p.snmprec"},
+               {kAddrForeign, "inkwell-400.snmprec"},
+               {kAddrBadJob, "vellumcraft-7300-badjob.snmprec"}});
   }
-  static void TearDownTestSuite() {
-    delete s_lab;
-    s_lab = nullptr;
-  }
-  void SetUp() override {
-    QMR_REQUIRE_SNMPSIM();
-    ASSERT_TRUE(s_ok) << s_error;
-  }
-
-  static PrinterLab *s_lab;
-  static bool s_ok;
-  static std::string s_error;
 };
-
-PrinterLab *QmrCommandTest::s_lab = nullptr;
-bool QmrCommandTest::s_ok = false;
-std::string QmrCommandTest::s_error;
 
 TEST_F(QmrCommandTest, StatusJsonHoldsEveryRecordOfTheInterface) {
   expect_status_matches_interface(kAddr7300);
