@@ -2,8 +2,8 @@
 # The libqmr demo: installs what it needs, builds the qmr command, starts
 # three simulated printers (two supported Vellumcraft models and one
 # unsupported printer) in a private network-namespace lab, discovers them by
-# broadcast from the lab's client namespace, reports their status, and
-# removes the lab again.
+# broadcast from the lab's client namespace, reports their status, checks
+# them as a monitoring system would, and removes the lab again.
 #
 # Network safety: every packet stays inside the lab. The bridge lives in a
 # namespace of its own, each printer and the client in theirs; nothing of
@@ -165,3 +165,11 @@ in_client "$qmr" status "${printer_ips[0]}"
 
 say "qmr status ${subnet6}12   (the Vellumcraft 7300P over IPv6)"
 in_client "$qmr" status "${subnet6}12"
+
+say "qmr check -v 2c   (a monitoring check per printer: exit 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN)"
+for ip in "${printer_ips[@]}"; do
+  rc=0
+  in_client "$qmr" check -v 2c -t 2 -r 1 "$ip" || rc=$?
+  echo "  exit status $rc"
+  [ "$rc" -le 3 ] || { echo "demo: qmr check failed to run" >&2; exit 1; }
+done
