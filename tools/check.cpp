@@ -129,6 +129,8 @@ CheckResult evaluate_check(const PrinterReport &r, const CheckThresholds &t) {
   }
   CheckResult result = findings.result();
   result.perfdata = std::move(perf);
+  result.supplies = r.supplies.size();
+  result.trays = r.input_trays.size();
   return result;
 }
 
@@ -154,7 +156,7 @@ std::string format_perfdata(const std::vector<PerfDatum> &data) {
 std::string check_line(const std::string &subject, const std::string &printer_state, const CheckResult &r) {
   std::string summary = plain(subject) + " " + printer_state + ": ";
   if (r.problems.empty()) {
-    summary += std::to_string(r.perfdata.size()) + " supplies and trays fine, no alerts";
+    summary += std::to_string(r.supplies) + " supplies and " + std::to_string(r.trays) + " input trays fine";
   } else {
     for (size_t i = 0; i < r.problems.size(); ++i) summary += (i ? "; " : "") + r.problems[i];
   }

@@ -32,6 +32,7 @@ struct CheckResult {
   // What is wrong, the worst first.
   std::vector<std::string> problems;
   std::vector<PerfDatum> perfdata;
+  size_t supplies = 0, trays = 0;  // how many were looked at
 };
 
 // The sections a check reads.

@@ -248,7 +248,7 @@ TEST_F(QmrCheckLabTest, EachPrinterGivesItsStateAndParsablePerfdata) {
     const char *state;
     std::vector<const char *> problems;
   } cases[] = {
-      {{kAddrOk}, 0, "OK", {}},
+      {{kAddrOk}, 0, "OK", {"Vellumcraft 7300 127.77.51.11 idle: 6 supplies and 4 input trays fine"}},
       {{kAddrWarning}, 1, "WARNING", {"lowToner", "alert: Magenta toner is low", "Magenta toner cartridge 15%"}},
       {{kAddrCritical}, 2, "CRITICAL", {"doorOpen", "Door B is open / close it", "Black toner cartridge 3%", "Tray 2 empty"}},
       // Thresholds: cyan toner is at 45 %, the imaging drum at 64 %.
