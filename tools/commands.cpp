@@ -346,7 +346,14 @@ int charset(void *handle, const CliOptions &options) {
 int run_command(const CliOptions &options) {
   // These two open their own handles: one per check, one per probe.
   if (options.command == "check") return run_check(options);
+#ifdef QMR_WITH_EXPORTER
   if (options.command == "exporter") return run_exporter(options);
+#else
+  if (options.command == "exporter") {
+    std::fprintf(stderr, "qmr: this build has no exporter (it needs cpp-httplib and POSIX signals)\n");
+    return kExitFailure;
+  }
+#endif
   LibraryHandle library;
   const Failure f = library.init(options);
   if (f.failed()) return fail(options, f);
