@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/agent_data.h"
 #include "support/snmpsim_agent.h"
 
 inline constexpr char kAddr7300[] = "127.77.50.101";
@@ -34,7 +35,7 @@ class PrinterLab {
  private:
   bool add(const std::string &address, const std::string &file, std::string *error);
 
-  std::vector<std::string> m_dirs;
+  std::vector<std::unique_ptr<AgentDataDir>> m_dirs;
   std::vector<std::unique_ptr<SnmpsimAgent>> m_agents;
 };
 
