@@ -16,6 +16,14 @@
 #include "snmp/ber_simd.h"
 #include "snmp/ber_tags.h"
 
+// The integer reads sit on the decoder's hot path (a dozen per varbind
+// list): keep them inlined even where the compiler would count call sites.
+#if defined(__GNUC__)
+#define QMR_BER_HOT inline __attribute__((always_inline))
+#else
+#define QMR_BER_HOT inline
+#endif
+
 // The value range an integer content must fit.
 enum class EBerNumber { kSigned32, kUnsigned32, kUnsigned64 };
 
@@ -71,12 +79,13 @@ class BerReader {
     uint32_t count = b & 0x7Fu;
     if (count > remaining()) return ran_out();
     const uint8_t *p = m_pos;
-    const uint8_t *e = m_pos + count;
-    m_pos = e;
-    while (p != e && *p == 0) ++p;
-    if (e - p > 4) return QMR_E_DECODE;
+    m_pos += count;
+    // Octets before the last four may only be zeros.
+    for (; count > 4; --count, ++p) {
+      if (*p != 0) return QMR_E_DECODE;
+    }
     uint32_t v = 0;
-    for (; p != e; ++p) v = (v << 8) | *p;
+    for (; p != m_pos; ++p) v = (v << 8) | *p;
     *len = v;
     return QMR_OK;
   }
@@ -94,24 +103,16 @@ class BerReader {
   // agents that pad numbers to a fixed width send them. A value outside the
   // kind's range is refused, never cut; an empty content is 0. Signed
   // values come back sign-extended to 64 bits.
-  int32_t read_integer_content(uint32_t n, EBerNumber kind, uint64_t *value) {
+  QMR_BER_HOT int32_t read_integer_content(uint32_t n, EBerNumber kind, uint64_t *value) {
     if (n > remaining()) return ran_out();
     const uint8_t *p = m_pos;
-    const uint8_t *e = m_pos + n;
-    m_pos = e;
-    uint64_t v = 0;
-    if (n != 0 && (*p & 0x80u)) {
-      if (kind != EBerNumber::kSigned32) return QMR_E_DECODE;  // negative
-      while (e - p > 4 && p[0] == 0xFFu && (p[1] & 0x80u)) ++p;
-      if (e - p > 4) return QMR_E_DECODE;
-      v = ~uint64_t{0};
-    } else {
-      while (p != e && *p == 0) ++p;
-      const ptrdiff_t width = kind == EBerNumber::kUnsigned64 ? 8 : 4;
-      if (e - p > width) return QMR_E_DECODE;
-      if (kind == EBerNumber::kSigned32 && e - p == 4 && (*p & 0x80u)) return QMR_E_DECODE;  // above 2^31 - 1
-    }
-    for (; p != e; ++p) v = (v << 8) | *p;
+    m_pos += n;
+    const bool negative = n != 0 && (*p & 0x80u) != 0;
+    if (n > 4) return read_padded_integer(p, p + n, negative, kind, value);
+    // Within every kind's width: only the sign can rule the value out.
+    if (negative && kind != EBerNumber::kSigned32) return QMR_E_DECODE;
+    uint64_t v = negative ? ~uint64_t{0} : 0;
+    for (uint32_t i = 0; i < n; ++i) v = (v << 8) | p[i];
     *value = v;
     return QMR_OK;
   }
@@ -119,12 +120,14 @@ class BerReader {
   // Whole INTEGER-like element with the given tag: INTEGER reads as a signed
   // 32-bit value, the other tags as unsigned 32-bit ones; *bits gets the
   // value's 32-bit pattern.
-  int32_t read_integer(uint8_t tag, uint32_t *bits) {
+  QMR_BER_HOT int32_t read_integer(uint8_t tag, uint32_t *bits) {
     uint32_t len;
-    if (read_header(tag, &len) != QMR_OK) return QMR_E_DECODE;
     uint64_t v;
-    const EBerNumber kind = tag == kBerTagInteger ? EBerNumber::kSigned32 : EBerNumber::kUnsigned32;
-    if (read_integer_content(len, kind, &v) != QMR_OK) return QMR_E_DECODE;
+    if (read_header(tag, &len) != QMR_OK ||
+        read_integer_content(len, tag == kBerTagInteger ? EBerNumber::kSigned32 : EBerNumber::kUnsigned32, &v) !=
+            QMR_OK) {
+      return QMR_E_DECODE;
+    }
     *bits = static_cast<uint32_t>(v);
     return QMR_OK;
   }
@@ -205,6 +208,11 @@ class BerReader {
   }
 
  private:
+  // The rest of read_integer_content, for contents longer than 4 octets;
+  // out of line, so that the common short contents stay inlined.
+  static int32_t read_padded_integer(const uint8_t *p, const uint8_t *e, bool negative, EBerNumber kind,
+                                     uint64_t *value);
+
   int32_t ran_out() {
     m_exhausted = true;
     return QMR_E_DECODE;
