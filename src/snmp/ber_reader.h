@@ -16,6 +16,17 @@
 #include "snmp/ber_simd.h"
 #include "snmp/ber_tags.h"
 
+// The integer reads sit on the decoder's hot path (a dozen per varbind
+// list): keep them inlined even where the compiler would count call sites.
+#if defined(__GNUC__)
+#define QMR_BER_HOT inline __attribute__((always_inline))
+#else
+#define QMR_BER_HOT inline
+#endif
+
+// The value range an integer content must fit.
+enum class EBerNumber { kSigned32, kUnsigned32, kUnsigned64 };
+
 class BerReader {
  public:
   BerReader(const uint8_t *begin, const uint8_t *end) : m_begin(begin), m_pos(begin), m_end(end) {}
@@ -53,8 +64,10 @@ class BerReader {
     return QMR_OK;
   }
 
-  // Definite length. Long-form octets shift through 32 bits; the result is
-  // only a claim, which callers compare with remaining().
+  // Definite length. Long-form octets may start with zeros (some agents pad
+  // to a fixed width); a length that needs more than 32 bits is refused
+  // rather than cut. The result is only a claim, which callers compare with
+  // remaining().
   int32_t read_length(uint32_t *len) {
     uint8_t b;
     if (read_byte(&b) != QMR_OK) return QMR_E_DECODE;
@@ -65,8 +78,14 @@ class BerReader {
     if (b == kBerLengthLongForm) return QMR_E_DECODE;  // indefinite form
     uint32_t count = b & 0x7Fu;
     if (count > remaining()) return ran_out();
+    const uint8_t *p = m_pos;
+    m_pos += count;
+    // Octets before the last four may only be zeros.
+    for (; count > 4; --count, ++p) {
+      if (*p != 0) return QMR_E_DECODE;
+    }
     uint32_t v = 0;
-    for (uint32_t i = 0; i < count; ++i) v = (v << 8) | *m_pos++;
+    for (; p != m_pos; ++p) v = (v << 8) | *p;
     *len = v;
     return QMR_OK;
   }
@@ -78,42 +97,47 @@ class BerReader {
     return read_length(len);
   }
 
-  // Two's complement content of n octets as a 32-bit pattern, sign-extended
-  // from the first octet. Five octets are accepted only with a leading 0x00
-  // (the unsigned form of values above 2^31 - 1); longer contents cannot fit
-  // 32 bits and are refused instead of silently losing their top octets.
-  int32_t read_integer_content(uint32_t n, uint32_t *bits) {
+  // Two's complement content of n octets, of any length, as a value of the
+  // given kind: the octets before the kind's width may only repeat the sign
+  // (0x00 before a non-negative value, 0xFF before a negative INTEGER), as
+  // agents that pad numbers to a fixed width send them. A value outside the
+  // kind's range is refused, never cut; an empty content is 0. Signed
+  // values come back sign-extended to 64 bits.
+  QMR_BER_HOT int32_t read_integer_content(uint32_t n, EBerNumber kind, uint64_t *value) {
     if (n > remaining()) return ran_out();
-    if (n == 0) {
-      *bits = 0;
-      return QMR_OK;
-    }
-    if (n > 5 || (n == 5 && m_pos[0] != 0)) return QMR_E_DECODE;
-    uint32_t v = (m_pos[0] & 0x80u) ? 0xFFFFFFFFu : 0;
-    for (uint32_t i = 0; i < n; ++i) v = (v << 8) | *m_pos++;
-    *bits = v;
+    const uint8_t *p = m_pos;
+    m_pos += n;
+    const bool negative = n != 0 && (*p & 0x80u) != 0;
+    if (n > 4) return read_padded_integer(p, p + n, negative, kind, value);
+    // Within every kind's width: only the sign can rule the value out.
+    if (negative && kind != EBerNumber::kSigned32) return QMR_E_DECODE;
+    uint64_t v = negative ? ~uint64_t{0} : 0;
+    for (uint32_t i = 0; i < n; ++i) v = (v << 8) | p[i];
+    *value = v;
     return QMR_OK;
   }
 
-  // Whole INTEGER-like element with the given tag.
-  int32_t read_integer(uint8_t tag, uint32_t *bits) {
+  // Whole INTEGER-like element with the given tag: INTEGER reads as a signed
+  // 32-bit value, the other tags as unsigned 32-bit ones; *bits gets the
+  // value's 32-bit pattern.
+  QMR_BER_HOT int32_t read_integer(uint8_t tag, uint32_t *bits) {
     uint32_t len;
-    if (read_header(tag, &len) != QMR_OK) return QMR_E_DECODE;
-    return read_integer_content(len, bits);
+    uint64_t v;
+    if (read_header(tag, &len) != QMR_OK ||
+        read_integer_content(len, tag == kBerTagInteger ? EBerNumber::kSigned32 : EBerNumber::kUnsigned32, &v) !=
+            QMR_OK) {
+      return QMR_E_DECODE;
+    }
+    *bits = static_cast<uint32_t>(v);
+    return QMR_OK;
   }
 
-  // Counter64 content: the last 4 octets are the low half, the ones before
-  // them the high half. At most 9 octets, and 9 only with a leading 0x00.
+  // Counter64 content as its high and low halves.
   int32_t read_counter64_content(uint32_t n, uint32_t *high, uint32_t *low) {
-    if (n > remaining()) return ran_out();
-    if (n > 9 || (n == 9 && m_pos[0] != 0)) return QMR_E_DECODE;
-    uint32_t h = 0;
-    uint32_t l = 0;
-    uint32_t nh = n > 4 ? n - 4 : 0;
-    for (uint32_t i = 0; i < nh; ++i) h = (h << 8) | *m_pos++;
-    for (uint32_t i = nh; i < n; ++i) l = (l << 8) | *m_pos++;
-    *high = h;
-    *low = l;
+    uint64_t v;
+    if (read_integer_content(n, EBerNumber::kUnsigned64, &v) != QMR_OK) return QMR_E_DECODE;
+    *high = static_cast<uint32_t>(v >> 32);
+    *low = static_cast<uint32_t>(v);
     return QMR_OK;
   }
 
@@ -184,6 +208,11 @@ class BerReader {
   }
 
  private:
+  // The rest of read_integer_content, for contents longer than 4 octets;
+  // out of line, so that the common short contents stay inlined.
+  static int32_t read_padded_integer(const uint8_t *p, const uint8_t *e, bool negative, EBerNumber kind,
+                                     uint64_t *value);
+
   int32_t ran_out() {
     m_exhausted = true;
     return QMR_E_DECODE;

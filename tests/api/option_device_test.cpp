@@ -7,7 +7,7 @@
 #include <string>
 
 #include "qmr.h"
-#include "support/snmpsim_agent.h"
+#include "support/status_agent.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ class OptionDevice : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_agent = tqs_started_or_null(new SnmpsimAgent(kAddress, QMR_TEST_DATA_DIR, "opt-full"), &s_error);
+    s_agent = tqs_started_or_null(new TestDataAgent(kAddress, "opt-", "opt-full"), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;
@@ -53,11 +53,11 @@ class OptionDevice : public ::testing::Test {
   }
 
   void *h_ = nullptr;
-  static SnmpsimAgent *s_agent;
+  static TestDataAgent *s_agent;
   static std::string s_error;
 };
 
-SnmpsimAgent *OptionDevice::s_agent = nullptr;
+TestDataAgent *OptionDevice::s_agent = nullptr;
 std::string OptionDevice::s_error;
 
 TEST_F(OptionDevice, UnsupportedModelKeepsTheOptionObjectOnly) {

@@ -4,15 +4,20 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "qmr.h"
 #include "support/status_agent.h"
+#include "support/udp_peer.h"
 
 namespace {
 
 constexpr char kAgentIp[] = "127.77.30.11";
 constexpr char kStallAgentIp[] = "127.77.30.12";
+// A relay in front of the agent that sees every request.
+constexpr char kRelayIp[] = "127.77.30.13";
+constexpr uint16_t kSnmpPort = 161;
 constexpr int32_t kIPv4 = 1;
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
@@ -101,6 +106,66 @@ TEST_F(StatusRecordsApi, JobsUnderTheThreeSelectors) {
   EXPECT_EQ(3, charSet);
   ASSERT_EQ(QMR_OK, QMRGetCharSet(m_handle, 1, &charSet));
   EXPECT_EQ(106, charSet);
+}
+
+// snmpsimd sends some of these values in more octets than needed (INTEGER
+// -2147483648 as 02 05 FF 80 00 00 00). Every record must come through on
+// the first try: the relay in front of the agent sees no request id twice.
+TEST_F(StatusRecordsApi, JobsWithExtremeValuesReadOnTheFirstTry) {
+  UdpPeer relay(kRelayIp, kSnmpPort);
+  ASSERT_TRUE(relay.ok());
+  ASSERT_TRUE(relay.start(UdpPeer::relay(kAgentIp, kSnmpPort, static_cast<int>(kTimeoutMs))));
+  ASSERT_EQ(QMR_OK, open("status-jobextreme", kRelayIp));
+  int32_t count = -1;
+  ASSERT_EQ(QMR_OK, QMRGetNumberOfJobInfo(m_handle, 1, &count));
+  EXPECT_EQ(2, count);  // class 17 is the other selection
+  ASSERT_EQ(QMR_OK, QMRGetNumberOfJobInfo(m_handle, 2, &count));
+  EXPECT_EQ(1, count);
+  ASSERT_EQ(QMR_OK, QMRGetNumberOfJobInfo(m_handle, 0, &count));
+  ASSERT_EQ(3, count);
+
+  // Date-and-time octets 7fff7f807f807f and 0101ff01ff01ff.
+  const int16_t a[6] = {32767, 127, -128, 127, -128, 127};
+  const int16_t b[6] = {257, -1, 1, -1, 1, -1};
+  struct Job {
+    int32_t jobClass, value;
+    uint32_t unsigned1, unsigned2;  // Gauge32 and Counter32 alike
+    const int16_t *stamp1, *stamp2, *stamp3;
+  } const want[] = {
+      {-2147483647 - 1, 2147483647, 4294967295u, 4294967295u, a, b, a},
+      {2147483647, -2147483647 - 1, 4294967295u, 0, b, a, a},
+      {17, -1, 2147483648u, 2147483648u, a, b, b},
+  };
+  for (uint32_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(testing::Message() << "job " << i + 1);
+    const std::string n = std::to_string(i + 1);
+    QMRJobInfo job{};
+    ASSERT_EQ(QMR_OK, QMRGetJobInfo(m_handle, i, &job));
+    EXPECT_EQ(static_cast<int32_t>(i + 1), job.jobType);
+    EXPECT_EQ(want[i].jobClass, job.jobClass);
+    EXPECT_EQ(want[i].value, job.jobValue2);
+    EXPECT_EQ(want[i].unsigned1, job.unsignedValue1);
+    EXPECT_EQ(want[i].unsigned2, job.unsignedValue2);
+    EXPECT_EQ("Owner " + n, job.lookupText1);
+    EXPECT_EQ("Document " + n, job.lookupText2);
+    EXPECT_EQ("State " + n, job.lookupText3);
+    EXPECT_EQ("JOB0000" + n, job.jobId);
+    EXPECT_EQ("Job text " + n, job.jobText);
+    EXPECT_EQ(0, std::memcmp(want[i].stamp1, job.timeStamp1, sizeof(job.timeStamp1)));
+    EXPECT_EQ(0, std::memcmp(want[i].stamp2, job.timeStamp2, sizeof(job.timeStamp2)));
+    EXPECT_EQ(0, std::memcmp(want[i].stamp3, job.timeStamp3, sizeof(job.timeStamp3)));
+  }
+  relay.stop();
+
+  std::set<int32_t> ids;
+  const std::vector<UdpPeer::Datagram> requests = relay.received();
+  for (const UdpPeer::Datagram &d : requests) {
+    WireMessage m;
+    ASSERT_TRUE(WireMessage::parse(d.bytes, &m));
+    ids.insert(m.request_id);
+  }
+  EXPECT_GT(requests.size(), 3u);
+  EXPECT_EQ(requests.size(), ids.size()) << "a request was sent again";
 }
 
 TEST_F(StatusRecordsApi, FailingJobRowKeepsEarlierJobs) {

@@ -1,44 +1,21 @@
 #include "printer_lab.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
-namespace fs = std::filesystem;
-
 PrinterLab::~PrinterLab() {
-  m_agents.clear();  // stops each agent by its PID
-  for (const std::string &dir : m_dirs) {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  m_agents.clear();  // stops each agent by its PID before its files go
 }
 
 bool PrinterLab::add(const std::string &address, const std::string &file, std::string *error) {
-  char pattern[] = "/tmp/qmr-cli-printer-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) {
-    *error = "mkdtemp failed";
-    return false;
-  }
-  const std::string dir = pattern;
-  m_dirs.push_back(dir);
-  chmod(dir.c_str(), 0755);  // snmpsimd reads it as nobody
-  const fs::path source = fs::path(QMR_DEMO_DATA_DIR) / file;
-  std::error_code ec;
+  auto data = std::make_unique<AgentDataDir>();
+  if (!data->create(error)) return false;
+  const std::string source = std::string(QMR_DEMO_DATA_DIR) + "/" + file;
   for (const char *community : {"public", "private"}) {
-    const fs::path target = fs::path(dir) / (std::string(community) + ".snmprec");
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-      *error = "copy " + source.string() + ": " + ec.message();
-      return false;
-    }
-    chmod(target.c_str(), 0644);
+    if (!data->copy(source, std::string(community) + ".snmprec", error)) return false;
   }
-  auto agent = std::make_unique<SnmpsimAgent>(address, dir, "public");
+  auto agent = std::make_unique<SnmpsimAgent>(address, data->path(), "public");
+  m_dirs.push_back(std::move(data));
   if (!agent->start(error)) return false;
   m_agents.push_back(std::move(agent));
   return true;

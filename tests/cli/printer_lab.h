@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/agent_data.h"
 #include "support/snmpsim_agent.h"
 
 inline constexpr char kAddr7300[] = "127.77.50.101";
@@ -35,8 +36,7 @@ class PrinterLab {
   bool add(const std::string &address, const std::string &file, std::string *error);
 
  private:
-
-  std::vector<std::string> m_dirs;
+  std::vector<std::unique_ptr<AgentDataDir>> m_dirs;
   std::vector<std::unique_ptr<SnmpsimAgent>> m_agents;
 };
 

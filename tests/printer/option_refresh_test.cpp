@@ -11,7 +11,7 @@
 #include "log/log_manager.h"
 #include "log/log_test_support.h"
 #include "printer/quince_option.h"
-#include "support/snmpsim_agent.h"
+#include "support/status_agent.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ class OptionRefresh : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    s_agent = tqs_started_or_null(new SnmpsimAgent(kAddress, QMR_TEST_DATA_DIR, "opt-full"), &s_error);
+    s_agent = tqs_started_or_null(new TestDataAgent(kAddress, "opt-", "opt-full"), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;
@@ -117,11 +117,11 @@ class OptionRefresh : public ::testing::Test {
   }
 
   V1Usm m_usm;
-  static SnmpsimAgent *s_agent;
+  static TestDataAgent *s_agent;
   static std::string s_error;
 };
 
-SnmpsimAgent *OptionRefresh::s_agent = nullptr;
+TestDataAgent *OptionRefresh::s_agent = nullptr;
 std::string OptionRefresh::s_error;
 
 TEST_F(OptionRefresh, FullPrinterFillsEveryKeyAndTheUnreadFields) {

@@ -1,16 +1,12 @@
 // The façade against a real agent: snmpsimd serving tests/data/session-printer.snmprec
 // on 127.77.5.1:161. Needs root (skipped otherwise).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <string>
 
 #include "session/get_data.h"
 #include "session_test_util.h"
-#include "support/snmpsim_agent.h"
+#include "support/status_agent.h"
 
 using namespace session_test;
 
@@ -24,26 +20,11 @@ class SnmpsimAcceptance : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
-    // A data directory of this suite's own, readable by the agent's user.
-    char tmpl[] = "/tmp/qmr-session-data-XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) return;
-    s_dir = tmpl;
-    chmod(s_dir.c_str(), 0755);
-    std::ifstream in(std::string(QMR_TEST_DATA_DIR) + "/" + kCommunity + ".snmprec");
-    std::ofstream out(s_dir + "/" + kCommunity + ".snmprec");
-    out << in.rdbuf();
-    out.close();
-    chmod((s_dir + "/" + kCommunity + ".snmprec").c_str(), 0644);
-    s_agent = tqs_started_or_null(new SnmpsimAgent(kAgentIp, s_dir, kCommunity), &s_error);
+    s_agent = tqs_started_or_null(new TestDataAgent(kAgentIp, kCommunity, kCommunity), &s_error);
   }
   static void TearDownTestSuite() {
     delete s_agent;
     s_agent = nullptr;
-    if (!s_dir.empty()) {
-      unlink((s_dir + "/" + kCommunity + ".snmprec").c_str());
-      rmdir(s_dir.c_str());
-      s_dir.clear();
-    }
   }
   void SetUp() override {
     QMR_REQUIRE_SNMPSIM();
@@ -66,13 +47,11 @@ class SnmpsimAcceptance : public ::testing::Test {
   }
 
   ITqcGetData *m_getData = nullptr;
-  static SnmpsimAgent *s_agent;
-  static std::string s_dir;
+  static TestDataAgent *s_agent;
   static std::string s_error;
 };
 
-SnmpsimAgent *SnmpsimAcceptance::s_agent = nullptr;
-std::string SnmpsimAcceptance::s_dir;
+TestDataAgent *SnmpsimAcceptance::s_agent = nullptr;
 std::string SnmpsimAcceptance::s_error;
 
 std::string column(const char *entry, int n) { return std::string(entry) + "." + std::to_string(n); }

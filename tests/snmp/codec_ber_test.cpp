@@ -169,37 +169,61 @@ TEST(CodecBerReader, LengthForms) {
   BerReader r4(huge, huge + sizeof(huge));
   ASSERT_EQ(r4.read_header(kBerTagOctetString, &len), QMR_OK);
   EXPECT_EQ(r4.read_octets(len, &p), QMR_E_DECODE);
+
+  // Leading zero octets are padding; a length beyond 32 bits is refused, not cut to 3.
+  const uint8_t padded[] = {0x04, 0x88, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x05};
+  BerReader r5(padded, padded + sizeof(padded));
+  ASSERT_EQ(r5.read_header(kBerTagOctetString, &len), QMR_OK);
+  EXPECT_EQ(len, 5u);
+  const uint8_t too_long[] = {0x04, 0x85, 0x01, 0x00, 0x00, 0x00, 0x03, 0x41, 0x42, 0x43};
+  BerReader r6(too_long, too_long + sizeof(too_long));
+  EXPECT_EQ(r6.read_header(kBerTagOctetString, &len), QMR_E_DECODE);
 }
 
-TEST(CodecBerReader, IntegerContents) {
+TEST(CodecBerReader, IntegerContentsOfAnyLengthThatFitTheirKind) {
+  constexpr EBerNumber S = EBerNumber::kSigned32, U = EBerNumber::kUnsigned32, L = EBerNumber::kUnsigned64;
   struct Case {
+    EBerNumber kind;
     Bytes content;
     int32_t rc;
-    uint32_t bits;
+    uint64_t value;
   } cases[] = {
-      {{}, QMR_OK, 0},
-      {{0x7F}, QMR_OK, 127},
-      {{0xFF}, QMR_OK, 0xFFFFFFFFu},
-      {{0xFF, 0x7F}, QMR_OK, static_cast<uint32_t>(-129)},
-      {{0x00, 0xFF, 0xFF, 0xFF, 0xFF}, QMR_OK, 0xFFFFFFFFu},
-      {{0x01, 0x00, 0x00, 0x00, 0x00}, QMR_E_DECODE, 0},
-      {{0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, QMR_E_DECODE, 0},
-      {{0x80, 0x00, 0x00, 0x00}, QMR_OK, 0x80000000u},
+      {S, {}, QMR_OK, 0},
+      {U, {}, QMR_OK, 0},
+      {S, {0x7F}, QMR_OK, 127},
+      {S, {0xFF}, QMR_OK, ~uint64_t{0}},
+      {S, {0xFF, 0x7F}, QMR_OK, static_cast<uint64_t>(-129)},
+      {S, {0xFF, 0xFF, 0xFF, 0xFF, 0xFB}, QMR_OK, static_cast<uint64_t>(-5)},
+      {S, {0xFF, 0x80, 0x00, 0x00, 0x00}, QMR_OK, static_cast<uint64_t>(-2147483648LL)},
+      {S, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x80}, QMR_OK, static_cast<uint64_t>(-128)},
+      {S, {0xFF, 0x7F, 0xFF, 0xFF, 0xFF}, QMR_E_DECODE, 0},  // -2147483649
+      {S, {0xFE, 0xFF, 0xFF, 0xFF, 0xFF}, QMR_E_DECODE, 0},
+      {S, {0x80, 0x00, 0x00, 0x00}, QMR_OK, static_cast<uint64_t>(-2147483648LL)},
+      {S, {0x00, 0x00, 0x00, 0x00, 0x00, 0x05}, QMR_OK, 5},
+      {S, {0x00, 0x7F, 0xFF, 0xFF, 0xFF}, QMR_OK, 2147483647},
+      {S, {0x00, 0x80, 0x00, 0x00, 0x00}, QMR_E_DECODE, 0},  // 2^31 does not fit INTEGER
+      {S, {0x00, 0xFF, 0xFF, 0xFF, 0xFF}, QMR_E_DECODE, 0},
+      {U, {0x00, 0xFF, 0xFF, 0xFF, 0xFF}, QMR_OK, 0xFFFFFFFFu},
+      {U, {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2A}, QMR_OK, 42},
+      {U, {0x01, 0x00, 0x00, 0x00, 0x00}, QMR_E_DECODE, 0},
+      {U, {0xFF, 0xFF, 0xFF, 0xFF}, QMR_E_DECODE, 0},  // negative: no unsigned value
+      {U, {0xFF}, QMR_E_DECODE, 0},
+      {L, {0x01, 0x00, 0x00, 0x00, 0x02}, QMR_OK, (uint64_t{1} << 32) | 2},
+      {L, {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, QMR_OK, ~uint64_t{0}},
+      {L, {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, QMR_OK, uint64_t{1} << 56},
+      {L, {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, QMR_E_DECODE, 0},  // 2^64
+      {L, {0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, QMR_E_DECODE, 0},
   };
   for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind) << " octets " << c.content.size()
+                                    << " first " << (c.content.empty() ? -1 : c.content[0]));
     BerReader r(c.content.data(), c.content.data() + c.content.size());
-    uint32_t bits = 12345;
-    EXPECT_EQ(r.read_integer_content(static_cast<uint32_t>(c.content.size()), &bits), c.rc);
+    uint64_t value = 12345;
+    EXPECT_EQ(r.read_integer_content(static_cast<uint32_t>(c.content.size()), c.kind, &value), c.rc);
     if (c.rc == QMR_OK) {
-      EXPECT_EQ(bits, c.bits);
+      EXPECT_EQ(value, c.value);
     }
   }
-  const uint8_t c64[] = {0x01, 0x00, 0x00, 0x00, 0x02};
-  BerReader r(c64, c64 + sizeof(c64));
-  uint32_t high = 0, low = 0;
-  ASSERT_EQ(r.read_counter64_content(5, &high, &low), QMR_OK);
-  EXPECT_EQ(high, 1u);
-  EXPECT_EQ(low, 2u);
 }
 
 TEST(CodecBerReader, SubIdentifiersStayInsideTheirLimit) {

@@ -1,5 +1,7 @@
 #include "support/snmpsim_agent.h"
 
+#include "support/udp_peer.h"
+
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
@@ -35,25 +37,6 @@ std::vector<uint8_t> probe_request(const std::string &community) {
   std::vector<uint8_t> msg = {0x30, static_cast<uint8_t>(body.size())};
   msg.insert(msg.end(), body.begin(), body.end());
   return msg;
-}
-
-bool fill_sockaddr(const std::string &address, int port, sockaddr_storage *ss, socklen_t *len) {
-  std::memset(ss, 0, sizeof(*ss));
-  auto *v4 = reinterpret_cast<sockaddr_in *>(ss);
-  if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-    v4->sin_family = AF_INET;
-    v4->sin_port = htons(static_cast<uint16_t>(port));
-    *len = sizeof(sockaddr_in);
-    return true;
-  }
-  auto *v6 = reinterpret_cast<sockaddr_in6 *>(ss);
-  if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-    v6->sin6_family = AF_INET6;
-    v6->sin6_port = htons(static_cast<uint16_t>(port));
-    *len = sizeof(sockaddr_in6);
-    return true;
-  }
-  return false;
 }
 
 std::string first_community(const std::string &dir) {
@@ -182,7 +165,7 @@ void SnmpsimAgent::stop() {
 bool SnmpsimAgent::answers(const std::string &community, int timeout_ms) const {
   sockaddr_storage to{};
   socklen_t to_len = 0;
-  if (!fill_sockaddr(m_address, kSnmpPort, &to, &to_len)) return false;
+  if (!udp_socket_address(m_address, kSnmpPort, &to, &to_len)) return false;
   int fd = socket(to.ss_family, SOCK_DGRAM, 0);
   if (fd < 0) return false;
   const std::vector<uint8_t> msg = probe_request(community);

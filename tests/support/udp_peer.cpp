@@ -192,11 +192,54 @@ WireMessage WireMessage::response() const {
   return r;
 }
 
+bool udp_socket_address(const std::string &address, uint16_t port, sockaddr_storage *ss, socklen_t *len) {
+  *ss = sockaddr_storage{};
+  auto *v4 = reinterpret_cast<sockaddr_in *>(ss);
+  auto *v6 = reinterpret_cast<sockaddr_in6 *>(ss);
+  if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    *len = sizeof(*v4);
+    return true;
+  }
+  if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    *len = sizeof(*v6);
+    return true;
+  }
+  return false;
+}
+
 UdpPeer::Handler UdpPeer::respond(Responder make) {
   return [make](const Datagram &d, size_t index) {
     WireMessage request;
     if (!WireMessage::parse(d.bytes, &request)) return std::vector<Reply>{};
     return make(request, index);
+  };
+}
+
+UdpPeer::Handler UdpPeer::relay(const std::string &agent, uint16_t port, int timeout_ms) {
+  return [agent, port, timeout_ms](const Datagram &d, size_t) {
+    std::vector<Reply> replies;
+    sockaddr_storage to{};
+    socklen_t to_len = 0;
+    if (!udp_socket_address(agent, port, &to, &to_len)) return replies;
+    int fd = socket(to.ss_family, SOCK_DGRAM, 0);
+    if (fd < 0) return replies;
+    pollfd pfd{fd, POLLIN, 0};
+    if (connect(fd, reinterpret_cast<sockaddr *>(&to), to_len) == 0 &&
+        send(fd, d.bytes.data(), d.bytes.size(), 0) == static_cast<ssize_t>(d.bytes.size()) &&
+        poll(&pfd, 1, timeout_ms) == 1) {
+      std::vector<uint8_t> answer(65536);
+      ssize_t n = recv(fd, answer.data(), answer.size(), 0);
+      if (n >= 0) {
+        answer.resize(static_cast<size_t>(n));
+        replies.push_back({std::move(answer), 0});
+      }
+    }
+    close(fd);
+    return replies;
   };
 }
 
@@ -211,19 +254,7 @@ UdpPeer::Handler UdpPeer::echo(Editor edit) {
 UdpPeer::UdpPeer(const std::string &address, uint16_t port) {
   sockaddr_storage ss{};
   socklen_t len = 0;
-  auto *v4 = reinterpret_cast<sockaddr_in *>(&ss);
-  auto *v6 = reinterpret_cast<sockaddr_in6 *>(&ss);
-  if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-    v4->sin_family = AF_INET;
-    v4->sin_port = htons(port);
-    len = sizeof(*v4);
-  } else if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-    v6->sin6_family = AF_INET6;
-    v6->sin6_port = htons(port);
-    len = sizeof(*v6);
-  } else {
-    return;
-  }
+  if (!udp_socket_address(address, port, &ss, &len)) return;
   m_fd = socket(ss.ss_family, SOCK_DGRAM, 0);
   if (m_fd < 0) return;
   if (bind(m_fd, reinterpret_cast<sockaddr *>(&ss), len) != 0 ||
@@ -232,7 +263,8 @@ UdpPeer::UdpPeer(const std::string &address, uint16_t port) {
     m_fd = -1;
     return;
   }
-  m_port = ntohs(ss.ss_family == AF_INET ? v4->sin_port : v6->sin6_port);
+  m_port = ntohs(ss.ss_family == AF_INET ? reinterpret_cast<sockaddr_in *>(&ss)->sin_port
+                                         : reinterpret_cast<sockaddr_in6 *>(&ss)->sin6_port);
 }
 
 UdpPeer::~UdpPeer() {

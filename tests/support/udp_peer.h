@@ -17,6 +17,10 @@
 #include <thread>
 #include <vector>
 
+// An IPv4 or IPv6 address text and a port as a socket address; false for
+// any other text.
+bool udp_socket_address(const std::string &address, uint16_t port, sockaddr_storage *ss, socklen_t *len);
+
 // One varbind as it travels: name in dotted text, value as tag and content.
 struct WireVarBind {
   std::string oid;
@@ -71,6 +75,10 @@ class UdpPeer {
   using Editor = std::function<void(const WireMessage &request, WireMessage *response)>;
   static Handler respond(Responder make);
   static Handler echo(Editor edit = nullptr);
+  // Passes each request on to a real agent and answers with its answer
+  // (none when it stays silent for timeout_ms), so that a test sees on
+  // received() every datagram a client sent to that agent.
+  static Handler relay(const std::string &agent, uint16_t port, int timeout_ms);
 
   // Binds a UDP socket to `address` (IPv4 or IPv6 text) and `port` (0: any).
   UdpPeer(const std::string &address, uint16_t port = 0);
