@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "net/route_finder.h"
+#include "session/local_interface_provider.h"
+
 namespace {
 
 constexpr char kCmdCommunityGetOption[] = "CmdSetCommunityGetOption";
@@ -33,6 +36,9 @@ CQMRLibraryHandle *CQMRLibraryHandle::create(int32_t *rc) {
     if (rc != nullptr) *rc = QMR_E_NO_MEMORY;
     return nullptr;
   }
+  // The route finder (transport layer) reads this host's tables through the
+  // session layer's provider; handed down here, on the library's start path.
+  tqc_set_route_table_source(tqc_local_route_source());
   if (rc != nullptr) *rc = QMR_OK;
   return handle.release();
 }

@@ -11,7 +11,7 @@
 #include "net/hostent_service.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "net/route_finder.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "net/numeric_address.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

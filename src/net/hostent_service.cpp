@@ -7,7 +7,7 @@
 #include "net/network_address_list.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

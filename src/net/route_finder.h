@@ -21,7 +21,8 @@ struct TqcInterfaceAddressEntry {
   uint32_t address;
 };
 
-// Where the tables come from (the local interface provider).
+// Where the tables come from: the local interface provider of the session
+// layer, handed over by the library handle's factory.
 class ITqcRouteTableSource {
  public:
   // Fresh route and address tables: 0 or an error code.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "api/plugin_usm.h"
+#include "session/plugin_usm.h"
 #include "log/log.h"
 #include "printer/printer_read.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "api/plugin_usm.h"
+#include "session/plugin_usm.h"
 #include "printer/printer_read.h"
 
 namespace {

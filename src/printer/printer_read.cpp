@@ -4,7 +4,7 @@
 
 #include "log/log.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"
 #include "snmp/var_bind.h"

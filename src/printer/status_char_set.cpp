@@ -6,7 +6,7 @@
 #include "printer/device_status.h"
 #include "printer/printer_read.h"
 #include "printer/status_row.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 
 namespace {

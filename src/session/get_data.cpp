@@ -8,7 +8,7 @@
 #include "session/releaser.h"
 #include "session/session_dispatcher.h"
 #include "session/table_walk.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"

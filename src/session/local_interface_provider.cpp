@@ -89,13 +89,8 @@ class CTqcLocalRouteSource final : public ITqcRouteTableSource {
 CTqcLocalRouteSource g_route_source;
 CTqcLocalInterfaceProvider g_provider;
 
-// Installed at load, so the route finder has its tables once the library
-// is in memory.
-const bool g_installed = (tqc_set_route_table_source(&g_route_source), true);
-
 }  // namespace
 
-CTqcLocalInterfaceProvider *tqc_local_interface_provider() {
-  (void)g_installed;
-  return &g_provider;
-}
+CTqcLocalInterfaceProvider *tqc_local_interface_provider() { return &g_provider; }
+
+ITqcRouteTableSource *tqc_local_route_source() { return &g_route_source; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "net/route_finder.h"
 #include "session/local_table_backend.h"
 #include "session/local_table_records.h"
 
@@ -42,8 +43,12 @@ class CTqcLocalInterfaceProvider {
   mutable std::mutex m_lock;
 };
 
-// The process-wide provider that the address service's route finder
-// reads through; installs itself as the finder's table source.
+// The process-wide provider.
 CTqcLocalInterfaceProvider *tqc_local_interface_provider();
+
+// The route finder's table source that reads through the process-wide
+// provider. The library hands it to tqc_set_route_table_source when a
+// library handle is made; it lives as long as the process.
+ITqcRouteTableSource *tqc_local_route_source();
 
 #endif  // QMR_SESSION_LOCAL_INTERFACE_PROVIDER_H

@@ -12,7 +12,7 @@
 #include "qmr.h"
 #include "session/releaser.h"
 #include "session/v3_translation.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_target.h"

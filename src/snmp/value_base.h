@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

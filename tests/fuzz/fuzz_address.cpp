@@ -17,7 +17,7 @@
 #include "net/network_address.h"
 #include "net/numeric_address.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 

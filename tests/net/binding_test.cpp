@@ -17,7 +17,7 @@
 #include "net/module_loader.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "support/net_filtering_loader.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/plugin_usm.h"
+#include "session/plugin_usm.h"
 #include "log/log_manager.h"
 #include "log/log_test_support.h"
 #include "printer/quince_option.h"

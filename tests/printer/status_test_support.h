@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "api/plugin_usm.h"
+#include "session/plugin_usm.h"
 #include "printer/device_status.h"
 #include "snmp/owned.h"
 #include "support/status_agent.h"

@@ -9,7 +9,7 @@
 #include "qmr.h"
 #include "session/releaser.h"
 #include "snmp/community_target.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"

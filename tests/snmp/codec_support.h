@@ -10,7 +10,7 @@
 
 #include "qmr.h"
 #include "snmp/community_target.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/raw_packet.h"

@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "net/network_address.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
 #include "snmp/object_list.h"
+#include "snmp/owned.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_packet.h"
 #include "snmp/user_target.h"
@@ -212,35 +214,11 @@ TEST(Pdu, CloneAssignEquals) {
   EXPECT_FALSE(trap_a->equals(trap_b.get()));
 }
 
-// Addresses are the transport layer's; the tests stand in a plain record.
-struct FakeAddress {
-  std::string text;
-};
-int g_liveAddresses = 0;
-ITqcNetworkAddress *fake_clone(const ITqcNetworkAddress *address, int32_t *result) {
-  ++g_liveAddresses;
-  *result = QMR_OK;
-  return reinterpret_cast<ITqcNetworkAddress *>(new FakeAddress(*reinterpret_cast<const FakeAddress *>(address)));
-}
-void fake_release(ITqcNetworkAddress *address) {
-  --g_liveAddresses;
-  delete reinterpret_cast<FakeAddress *>(address);
-}
-bool fake_equal(const ITqcNetworkAddress *a, const ITqcNetworkAddress *b) {
-  return reinterpret_cast<const FakeAddress *>(a)->text == reinterpret_cast<const FakeAddress *>(b)->text;
-}
-const STqsAddressHooks kFakeHooks = {fake_clone, fake_release, fake_equal};
-
+// Targets hold the transport layer's addresses and keep copies of them.
 class TargetTest : public ::testing::Test {
  protected:
-  void SetUp() override { tqs_set_address_hooks(&kFakeHooks); }
-  void TearDown() override {
-    tqs_set_address_hooks(nullptr);
-    EXPECT_EQ(g_liveAddresses, 0);
-  }
-  static const ITqcNetworkAddress *as_address(const FakeAddress &a) {
-    return reinterpret_cast<const ITqcNetworkAddress *>(&a);
-  }
+  using AddressPtr = TqsOwned<ITqcNetworkAddress>;
+  static AddressPtr address(const char *text) { return AddressPtr(tqc_create_network_address(text, 0)); }
 };
 
 TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
@@ -257,9 +235,10 @@ TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
   ASSERT_NE(community, nullptr);
   EXPECT_EQ(community->get_community(), nullptr);
 
-  FakeAddress printer{"10.0.0.5"};
-  ASSERT_EQ(target->set_address(as_address(printer)), QMR_OK);
-  EXPECT_NE(target->get_address(), as_address(printer));  // a copy
+  AddressPtr printer = address("10.0.0.5");
+  ASSERT_EQ(target->set_address(printer.get()), QMR_OK);
+  EXPECT_NE(target->get_address(), printer.get());  // a copy
+  EXPECT_TRUE(target->get_address()->is_equal(printer.get()));
   target->set_version(kTqsSnmpV1);
   target->set_timeout(3000);
   target->set_retries(2);
@@ -281,7 +260,7 @@ TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
   EXPECT_EQ(target->get_address(), nullptr);
   EXPECT_EQ(community->get_community(), nullptr);
   EXPECT_EQ(target->get_version(), -1);
-  EXPECT_EQ(g_liveAddresses, 1);  // the clone's
+  EXPECT_NE(copy->get_address(), nullptr);  // the clone keeps its own
 }
 
 TEST_F(TargetTest, AssignRefusesAnotherKind) {
@@ -329,8 +308,8 @@ TEST_F(TargetTest, UserTargetSecurity) {
   usm->set_context_name(nullptr);
   const uint8_t engine[] = {0x80, 0, 0x1f, 0x88, 4};
   ASSERT_EQ(usm->set_engine_id(engine, sizeof engine), QMR_OK);
-  FakeAddress printer{"fe80::1"};
-  ASSERT_EQ(target->set_address(as_address(printer)), QMR_OK);
+  AddressPtr printer = address("fe80::1");
+  ASSERT_EQ(target->set_address(printer.get()), QMR_OK);
 
   TargetPtr copy(target->clone());
   ASSERT_TRUE(copy);
@@ -340,14 +319,6 @@ TEST_F(TargetTest, UserTargetSecurity) {
   EXPECT_EQ(copy_usm->get_engine_id(&n)[3], 0x88);
   copy_usm->set_engine_id(nullptr, 5);
   EXPECT_FALSE(copy->equals(target.get()));
-}
-
-TEST_F(TargetTest, AddressNeedsHooks) {
-  tqs_set_address_hooks(nullptr);
-  TargetPtr target(tqs_create_community_target());
-  FakeAddress printer{"10.0.0.5"};
-  EXPECT_EQ(target->set_address(as_address(printer)), QMR_E_NOT_SUPPORTED);
-  EXPECT_EQ(target->set_address(nullptr), QMR_OK);
 }
 
 class HeaderVisitor final : public ITqsTargetVisitor {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/owned.h"
 #include "snmp/snmp_value.h"

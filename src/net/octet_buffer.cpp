@@ -1,5 +1,5 @@
 // The octet buffer: bytes kept with one extra NUL after the last one.
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
 
 #include <cstring>
 #include <memory>

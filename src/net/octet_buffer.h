@@ -1,7 +1,9 @@
 // A small owned byte container in which values hand out their text and bytes
-// and in which the codec receives octet strings.
-#ifndef QMR_SNMP_OCTET_BUFFER_H
-#define QMR_SNMP_OCTET_BUFFER_H
+// and in which the codec receives octet strings. It lives in the transport
+// layer, the lowest one that needs it: network addresses keep their text in
+// one, and the SNMP layer above takes it from here.
+#ifndef QMR_NET_OCTET_BUFFER_H
+#define QMR_NET_OCTET_BUFFER_H
 
 #include <cstdint>
 
@@ -37,4 +39,4 @@ class ITqsOctetBuffer {
 // A new empty buffer, or null with -3.
 ITqsOctetBuffer *tqs_create_octet_buffer(int32_t *result = nullptr);
 
-#endif  // QMR_SNMP_OCTET_BUFFER_H
+#endif  // QMR_NET_OCTET_BUFFER_H
