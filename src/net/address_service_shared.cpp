@@ -7,10 +7,10 @@
 #include "net/adapter_list.h"
 #include "net/address_service_base.h"
 #include "net/datagram_socket.h"
+#include "net/octet_buffer.h"
 #include "net/route_finder.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "net/octet_buffer.h"
 
 namespace {
 
@@ -18,11 +18,6 @@ constexpr size_t kHostBufferSize = 1025;
 constexpr size_t kMacTextSize = 18;
 constexpr char kNoIPv4Address[] = "0.0.0.0";
 constexpr int kNumericLookupFlags = AI_PASSIVE | AI_NUMERICHOST;  // 5
-
-struct TqcBufferDeleter {
-  void operator()(ITqsOctetBuffer *b) const { b->release(); }
-};
-using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
 bool equal_ignoring_case(const char *a, const char *b) {
   for (; *a != '\0' && *b != '\0'; ++a, ++b) {

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "net/network_address_list.h"
+#include "net/octet_buffer.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "net/octet_buffer.h"
 
 namespace {
 

@@ -7,16 +7,11 @@
 
 #include "net/address_service.h"
 #include "net/network_address_list.h"
+#include "net/octet_buffer.h"
 #include "net/socket_types.h"
 #include "qmr.h"
-#include "net/octet_buffer.h"
 
 namespace {
-
-struct TqcBufferDeleter {
-  void operator()(ITqsOctetBuffer *b) const { b->release(); }
-};
-using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
 // A copy of an address text with the hexadecimal letters A-F in lower case
 // (nothing else changes), so IPv6 and IPX texts are kept in one spelling.

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "net/owned.h"
+
 // The bytes are always followed by one extra NUL, so a buffer holding text
 // reads as a NUL-terminated string. Results: 0, -2 (null argument where one
 // is required), -3 (out of memory; the old content is then kept).
@@ -38,5 +40,7 @@ class ITqsOctetBuffer {
 
 // A new empty buffer, or null with -3.
 ITqsOctetBuffer *tqs_create_octet_buffer(int32_t *result = nullptr);
+
+using TqcBufferPtr = TqcOwned<ITqsOctetBuffer>;
 
 #endif  // QMR_NET_OCTET_BUFFER_H

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "session/releaser.h"
 #include "session/snmp_session.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"

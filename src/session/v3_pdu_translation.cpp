@@ -9,10 +9,10 @@
 
 #include "log/log.h"
 #include "net/network_address.h"
-#include "qmr.h"
-#include "session/releaser.h"
-#include "session/v3_translation.h"
 #include "net/octet_buffer.h"
+#include "net/owned.h"
+#include "qmr.h"
+#include "session/v3_translation.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_target.h"

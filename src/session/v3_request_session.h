@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "session/releaser.h"
+#include "net/owned.h"
 #include "session/snmp_session.h"
 
 // Holds no state: every operation starts the library, opens its own library

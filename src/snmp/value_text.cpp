@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "qmr.h"
 #include "net/octet_buffer.h"
+#include "qmr.h"
 
 namespace {
 

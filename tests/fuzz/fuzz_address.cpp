@@ -16,8 +16,8 @@
 #include "net/hostent_service.h"
 #include "net/network_address.h"
 #include "net/numeric_address.h"
-#include "qmr.h"
 #include "net/octet_buffer.h"
+#include "qmr.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "session/plugin_usm.h"
 #include "log/log_manager.h"
 #include "log/log_test_support.h"
 #include "printer/quince_option.h"
+#include "session/plugin_usm.h"
 #include "support/snmpsim_agent.h"
 
 namespace {
