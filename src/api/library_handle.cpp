@@ -4,7 +4,7 @@
 #include <new>
 
 #include "net/route_finder.h"
-#include "session/local_interface_provider.h"
+#include "session/local/local_interface_provider.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "net/owned.h"
 #include "qmr.h"
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/var_bind.h"

@@ -10,8 +10,8 @@
 #include "net/address_service.h"
 #include "net/module_loader.h"
 #include "qmr.h"
-#include "session/local_interface_provider.h"
-#include "session/local_system_types.h"
+#include "session/local/local_interface_provider.h"
+#include "session/local/local_system_types.h"
 #include "support/net_filtering_loader.h"
 
 namespace {

@@ -1,14 +1,14 @@
 // This host's route, interface and address tables, read from the IP helper
 // or, when that is not usable, from the host's SNMP extension agent.
-#ifndef QMR_SESSION_LOCAL_INTERFACE_PROVIDER_H
-#define QMR_SESSION_LOCAL_INTERFACE_PROVIDER_H
+#ifndef QMR_SESSION_LOCAL_LOCAL_INTERFACE_PROVIDER_H
+#define QMR_SESSION_LOCAL_LOCAL_INTERFACE_PROVIDER_H
 
 #include <cstdint>
 #include <mutex>
 
 #include "net/route_finder.h"
-#include "session/local_table_backend.h"
-#include "session/local_table_records.h"
+#include "session/local/local_table_backend.h"
+#include "session/local/local_table_records.h"
 
 class CTqcLocalInterfaceProvider {
  public:
@@ -51,4 +51,4 @@ CTqcLocalInterfaceProvider *tqc_local_interface_provider();
 // library handle is made; it lives as long as the process.
 ITqcRouteTableSource *tqc_local_route_source();
 
-#endif  // QMR_SESSION_LOCAL_INTERFACE_PROVIDER_H
+#endif  // QMR_SESSION_LOCAL_LOCAL_INTERFACE_PROVIDER_H

@@ -1,8 +1,8 @@
 // The entry points and records of the two system sources of the local
 // tables: the IP helper's table functions and the host's SNMP extension
 // agent. Only the fields named here are read.
-#ifndef QMR_SESSION_LOCAL_SYSTEM_TYPES_H
-#define QMR_SESSION_LOCAL_SYSTEM_TYPES_H
+#ifndef QMR_SESSION_LOCAL_LOCAL_SYSTEM_TYPES_H
+#define QMR_SESSION_LOCAL_LOCAL_SYSTEM_TYPES_H
 
 #include <cstddef>
 #include <cstdint>
@@ -128,4 +128,4 @@ uint32_t tqc_tick_count();
 // Makes the platform's sources loadable by their system names.
 void tqc_register_local_sources();
 
-#endif  // QMR_SESSION_LOCAL_SYSTEM_TYPES_H
+#endif  // QMR_SESSION_LOCAL_LOCAL_SYSTEM_TYPES_H

@@ -1,4 +1,4 @@
-#include "session/request_id.h"
+#include "snmp/request_id.h"
 
 #include <atomic>
 

@@ -12,7 +12,7 @@
 #include "net/octet_buffer.h"
 #include "net/owned.h"
 #include "qmr.h"
-#include "session/v3_translation.h"
+#include "session/v3/v3_translation.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_target.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "session/posix/local_kernel_tables_posix.h"
+#include "session/local/posix/local_kernel_tables_posix.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "session/local_system_types.h"
+#include "session/local/local_system_types.h"
 
 // Each fills `rows` in sorted order (routes and addresses by address,
 // interfaces by index); false when the kernel cannot be read. Addresses

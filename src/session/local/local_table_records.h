@@ -1,7 +1,7 @@
 // Records of this host's route, interface and address tables, and the
 // owned lists in which the local interface provider returns them.
-#ifndef QMR_SESSION_LOCAL_TABLE_RECORDS_H
-#define QMR_SESSION_LOCAL_TABLE_RECORDS_H
+#ifndef QMR_SESSION_LOCAL_LOCAL_TABLE_RECORDS_H
+#define QMR_SESSION_LOCAL_LOCAL_TABLE_RECORDS_H
 
 #include <cstdint>
 #include <new>
@@ -68,4 +68,4 @@ using CTqcLocalRouteList = CTqcLocalRecordList<TqcLocalRouteRecord>;
 using CTqcLocalInterfaceList = CTqcLocalRecordList<TqcLocalInterfaceRecord>;
 using CTqcLocalAddressList = CTqcLocalRecordList<TqcLocalAddressRecord>;
 
-#endif  // QMR_SESSION_LOCAL_TABLE_RECORDS_H
+#endif  // QMR_SESSION_LOCAL_LOCAL_TABLE_RECORDS_H

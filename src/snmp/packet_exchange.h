@@ -1,7 +1,7 @@
 // The packet forms of the session operations: the same exchange on the PDU
 // and target a packet holds.
-#ifndef QMR_SESSION_PACKET_EXCHANGE_H
-#define QMR_SESSION_PACKET_EXCHANGE_H
+#ifndef QMR_SNMP_PACKET_EXCHANGE_H
+#define QMR_SNMP_PACKET_EXCHANGE_H
 
 #include <cstdint>
 
@@ -22,4 +22,4 @@ int32_t tqs_exchange_packet(ITqsSnmpPacket *packet, Exchange exchange) {
   return rc;
 }
 
-#endif  // QMR_SESSION_PACKET_EXCHANGE_H
+#endif  // QMR_SNMP_PACKET_EXCHANGE_H

@@ -1,4 +1,4 @@
-#include "session/v3_library.h"
+#include "session/v3/v3_library.h"
 
 #include <sys/time.h>
 #include <unistd.h>

@@ -1,6 +1,7 @@
-// The process-wide request-id counter shared by every session.
-#ifndef QMR_SESSION_REQUEST_ID_H
-#define QMR_SESSION_REQUEST_ID_H
+// The process-wide request-id counter shared by every session; in the SNMP
+// layer because both session libraries (session/, session/v3/) take from it.
+#ifndef QMR_SNMP_REQUEST_ID_H
+#define QMR_SNMP_REQUEST_ID_H
 
 #include <cstdint>
 
@@ -9,4 +10,4 @@
 // encoding of a request (each fragment too) takes one; retries reuse theirs.
 uint32_t tqs_next_request_id();
 
-#endif  // QMR_SESSION_REQUEST_ID_H
+#endif  // QMR_SNMP_REQUEST_ID_H

@@ -12,7 +12,7 @@
 #include "net/socket_types.h"
 #include "net/win32/module_loader_win32.h"
 #include "net/win32/system_list_win32.h"
-#include "session/local_system_types.h"
+#include "session/local/local_system_types.h"
 
 // The extension agent's structures are used as the system lays them out.
 static_assert(sizeof(TqcAsnOid) == sizeof(AsnObjectIdentifier) &&

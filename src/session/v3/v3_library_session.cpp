@@ -14,7 +14,7 @@
 #include "log/log.h"
 #include "net/network_address.h"
 #include "qmr.h"
-#include "session/v3_translation.h"
+#include "session/v3/v3_translation.h"
 #include "snmp/snmp_target.h"
 #include "snmp/user_target.h"
 

@@ -1,4 +1,4 @@
-#include "session/posix/local_kernel_tables_posix.h"
+#include "session/local/posix/local_kernel_tables_posix.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>

@@ -1,4 +1,4 @@
-#include "session/v3_request_session.h"
+#include "session/v3/v3_request_session.h"
 
 #include <cstdlib>
 #include <new>
@@ -7,10 +7,10 @@
 #include "log/log.h"
 #include "net/network_address.h"
 #include "qmr.h"
-#include "session/packet_exchange.h"
-#include "session/request_id.h"
-#include "session/v3_session_factory.h"
-#include "session/v3_translation.h"
+#include "snmp/packet_exchange.h"
+#include "snmp/request_id.h"
+#include "session/v3/v3_session_factory.h"
+#include "session/v3/v3_translation.h"
 #include "snmp/object_list.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_packet.h"

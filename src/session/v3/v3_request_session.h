@@ -1,12 +1,12 @@
 // The SNMPv3 session: user-based targets of version 2 through net-snmp.
-#ifndef QMR_SESSION_V3_REQUEST_SESSION_H
-#define QMR_SESSION_V3_REQUEST_SESSION_H
+#ifndef QMR_SESSION_V3_V3_REQUEST_SESSION_H
+#define QMR_SESSION_V3_V3_REQUEST_SESSION_H
 
 #include <cstdint>
 #include <vector>
 
 #include "net/owned.h"
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 
 // Holds no state: every operation starts the library, opens its own library
 // session and closes both before it returns, so distinct threads may use
@@ -43,4 +43,4 @@ class v3RequestSession final : public ITqsSnmpSession {
   ~v3RequestSession() override = default;
 };
 
-#endif  // QMR_SESSION_V3_REQUEST_SESSION_H
+#endif  // QMR_SESSION_V3_V3_REQUEST_SESSION_H

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "qmr.h"
-#include "session/local_system_types.h"
-#include "session/local_table_backend.h"
+#include "session/local/local_system_types.h"
+#include "session/local/local_table_backend.h"
 
 namespace {
 

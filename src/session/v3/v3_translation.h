@@ -1,14 +1,14 @@
 // Between the system's objects and net-snmp's structures for the SNMPv3
 // session: the library session a user-based target asks for, the request
 // PDU, and the response copied back into the caller's PDU and target.
-#ifndef QMR_SESSION_V3_TRANSLATION_H
-#define QMR_SESSION_V3_TRANSLATION_H
+#ifndef QMR_SESSION_V3_V3_TRANSLATION_H
+#define QMR_SESSION_V3_V3_TRANSLATION_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "session/v3_library.h"
+#include "session/v3/v3_library.h"
 
 class ITqsPdu;
 class ITqsSnmpTarget;
@@ -64,4 +64,4 @@ int32_t tqc_v3_build_probe_pdu(netsnmp_pdu **out);
 // ID, sender address). -10 for a value of an unknown type.
 int32_t tqc_v3_translate_response(const netsnmp_pdu *response, ITqsPdu *pdu, ITqsSnmpTarget *target);
 
-#endif  // QMR_SESSION_V3_TRANSLATION_H
+#endif  // QMR_SESSION_V3_V3_TRANSLATION_H

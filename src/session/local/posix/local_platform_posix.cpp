@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "net/posix/builtin_module_posix.h"
-#include "session/local_system_types.h"
-#include "session/posix/local_kernel_tables_posix.h"
+#include "session/local/local_system_types.h"
+#include "session/local/posix/local_kernel_tables_posix.h"
 
 void *tqc_global_alloc(size_t size) { return std::calloc(size == 0 ? 1 : size, 1); }
 

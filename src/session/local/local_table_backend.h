@@ -1,10 +1,10 @@
 // A source of the local tables: the IP helper or the SNMP extension agent.
-#ifndef QMR_SESSION_LOCAL_TABLE_BACKEND_H
-#define QMR_SESSION_LOCAL_TABLE_BACKEND_H
+#ifndef QMR_SESSION_LOCAL_LOCAL_TABLE_BACKEND_H
+#define QMR_SESSION_LOCAL_LOCAL_TABLE_BACKEND_H
 
 #include <cstdint>
 
-#include "session/local_table_records.h"
+#include "session/local/local_table_records.h"
 
 class ITqcLocalTableBackend {
  public:
@@ -43,4 +43,4 @@ class CTqcLocalModule {
   void *m_module = nullptr;
 };
 
-#endif  // QMR_SESSION_LOCAL_TABLE_BACKEND_H
+#endif  // QMR_SESSION_LOCAL_LOCAL_TABLE_BACKEND_H

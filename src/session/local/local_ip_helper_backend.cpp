@@ -4,8 +4,8 @@
 
 #include "net/module_loader.h"
 #include "qmr.h"
-#include "session/local_system_types.h"
-#include "session/local_table_backend.h"
+#include "session/local/local_system_types.h"
+#include "session/local/local_table_backend.h"
 
 CTqcLocalModule::~CTqcLocalModule() {
   if (m_module != nullptr) tqc_module_loader()->close(m_module);

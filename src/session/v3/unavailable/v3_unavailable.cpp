@@ -1,9 +1,9 @@
-// SNMPv3 needs net-snmp built for Windows. Without it the Windows library
-// refuses user-based targets: every exchange answers -5 (not supported).
+// Where net-snmp is absent (most Windows builds) this takes the SNMPv3
+// session's place: every exchange with a user-based target answers -5.
 #include <new>
 
 #include "qmr.h"
-#include "session/v3_session_factory.h"
+#include "session/v3/v3_session_factory.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // of the library, the lock over its process-wide state, the synchronous
 // response loop, the USM users the sessions install, and the mapping of the
 // library's error numbers. Only the SNMPv3 session's files include this.
-#ifndef QMR_SESSION_V3_LIBRARY_H
-#define QMR_SESSION_V3_LIBRARY_H
+#ifndef QMR_SESSION_V3_V3_LIBRARY_H
+#define QMR_SESSION_V3_V3_LIBRARY_H
 
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
@@ -84,4 +84,4 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
 int32_t tqc_snmp_attach_user(netsnmp_session *session);
 void tqc_snmp_detach_user(netsnmp_session *session);
 
-#endif  // QMR_SESSION_V3_LIBRARY_H
+#endif  // QMR_SESSION_V3_V3_LIBRARY_H

@@ -1,8 +1,10 @@
 // The session interface: one synchronous SNMP exchange per call, unicast or
 // broadcast. Offered by the request session (SNMP v1/v2c over the library's
 // own codec), the SNMPv3 session and the session dispatcher in front of both.
-#ifndef QMR_SESSION_SNMP_SESSION_H
-#define QMR_SESSION_SNMP_SESSION_H
+// It lives in the SNMP layer, below both session libraries (session/ and
+// session/v3/), so that each of them can offer it.
+#ifndef QMR_SNMP_SNMP_SESSION_H
+#define QMR_SNMP_SNMP_SESSION_H
 
 #include <cstdint>
 
@@ -35,4 +37,4 @@ class ITqsSnmpSession {
   virtual ~ITqsSnmpSession() = default;
 };
 
-#endif  // QMR_SESSION_SNMP_SESSION_H
+#endif  // QMR_SNMP_SNMP_SESSION_H

@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "session/posix/local_kernel_tables_posix.h"
+#include "session/local/posix/local_kernel_tables_posix.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "session/local_interface_provider.h"
+#include "session/local/local_interface_provider.h"
 
 #include <new>
 
