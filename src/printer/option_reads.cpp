@@ -1,9 +1,8 @@
 // The device reads behind CQMRDevCommOption::refresh_options: system group,
 // Host Resources and Printer MIB tables and one private object.
-#include <strings.h>
-
 #include <cstring>
 
+#include "net/text_case.h"
 #include "printer/dev_comm_option.h"
 #include "printer/media_size.h"
 #include "printer/printer_read.h"
@@ -207,7 +206,7 @@ int32_t CQMRDevCommOption::refresh_output_tray_table() {
     char model[kOidTextSize];
     qmr_row_text(row, kOutputModel, model, sizeof model);
     // Every row overwrites the flag: the last output tray decides.
-    m_notCentreTray = strcasecmp(model, kCentreTrayModel) != 0 ? 1 : 0;
+    m_notCentreTray = tqc_equal_ignoring_case(model, kCentreTrayModel) ? 0 : 1;
     const int32_t offsetStacking = qmr_row_integer(row, kOutputOffsetStacking);
     if (offsetStacking == kOffsetStackingOn) m_offsetStacking = 1;
     if (m_outputTrayCount < kQMRMaxTrayEntries) {

@@ -1,8 +1,5 @@
 #include "session/v3/v3_library.h"
 
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -12,6 +9,7 @@
 
 #include "log/log.h"
 #include "qmr.h"
+#include "session/v3/v3_platform.h"
 
 namespace {
 
@@ -27,10 +25,7 @@ constexpr int64_t kLoopGraceMs = 5000;
 // A per-process empty directory for the library's persistent state and MIB
 // search path, so that nothing of the host's is read and nothing written.
 const char *private_dir() {
-  if (g_private_dir.empty()) {
-    char name[] = "/tmp/qmr-snmp-XXXXXX";
-    if (mkdtemp(name) != nullptr) g_private_dir = name;
-  }
+  if (g_private_dir.empty()) tqc_v3_make_private_dir(&g_private_dir);
   return g_private_dir.empty() ? "/nonexistent" : g_private_dir.c_str();
 }
 

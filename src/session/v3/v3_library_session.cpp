@@ -1,10 +1,5 @@
 // Opening a net-snmp session for a user-based target: security settings,
 // keys, peer name and engine ID.
-#include <arpa/inet.h>
-#include <net/if.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +8,9 @@
 
 #include "log/log.h"
 #include "net/network_address.h"
+#include "net/socket_types.h"
 #include "qmr.h"
+#include "session/v3/v3_platform.h"
 #include "session/v3/v3_translation.h"
 #include "snmp/snmp_target.h"
 #include "snmp/user_target.h"
@@ -71,9 +68,9 @@ int32_t tqc_v3_peer_name(const char *text, int32_t protocol, uint16_t port, std:
       const size_t percent = host.find('%');
       if (percent != std::string::npos && percent + 1 < host.size() &&
           std::isdigit(static_cast<unsigned char>(host[percent + 1]))) {
-        char name[IF_NAMESIZE];
+        std::string name;
         const unsigned long index = std::strtoul(host.c_str() + percent + 1, nullptr, 10);
-        if (if_indextoname(static_cast<unsigned>(index), name) != nullptr) host = host.substr(0, percent + 1) + name;
+        if (tqc_v3_interface_name(static_cast<unsigned>(index), &name)) host = host.substr(0, percent + 1) + name;
       }
       *peer = "udp6:[" + host + "]";
       if (port != 0) std::snprintf(suffix, sizeof(suffix), ":%u", port);
@@ -90,25 +87,35 @@ int32_t tqc_v3_peer_name(const char *text, int32_t protocol, uint16_t port, std:
   return QMR_OK;
 }
 
+namespace {
+
+// A port as the socket address holds it, in network byte order.
+uint16_t port_of(const void *field) {
+  const auto *bytes = static_cast<const uint8_t *>(field);
+  return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
+}
+
+}  // namespace
+
 bool tqc_v3_sender_text(const void *address, size_t length, std::string *text, uint16_t *port) {
-  if (address == nullptr || length < sizeof(sa_family_t)) return false;
+  if (address == nullptr || length < sizeof(sockaddr_storage::ss_family)) return false;
   sockaddr_storage storage{};
   std::memcpy(&storage, address, length < sizeof(storage) ? length : sizeof(storage));
   char buffer[INET6_ADDRSTRLEN + 16];
   if (storage.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
     const auto *in = reinterpret_cast<const sockaddr_in *>(&storage);
-    if (inet_ntop(AF_INET, &in->sin_addr, buffer, sizeof(buffer)) == nullptr) return false;
+    if (!tqc_v3_address_text(AF_INET, &in->sin_addr, buffer, sizeof(buffer))) return false;
     *text = buffer;
-    *port = ntohs(in->sin_port);
+    *port = port_of(&in->sin_port);
     return true;
   }
   if (storage.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
     const auto *in6 = reinterpret_cast<const sockaddr_in6 *>(&storage);
-    if (inet_ntop(AF_INET6, &in6->sin6_addr, buffer, sizeof(buffer)) == nullptr) return false;
+    if (!tqc_v3_address_text(AF_INET6, &in6->sin6_addr, buffer, sizeof(buffer))) return false;
     *text = buffer;
     // A link-local sender is only reachable again through its interface.
     if (in6->sin6_scope_id != 0) *text += "%" + std::to_string(in6->sin6_scope_id);
-    *port = ntohs(in6->sin6_port);
+    *port = port_of(&in6->sin6_port);
     return true;
   }
   return false;
