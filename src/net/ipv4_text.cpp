@@ -40,3 +40,34 @@ bool tqc_parse_plain_ipv4(const char *text, uint8_t bytes[4]) {
   }
   return *p == '\0';
 }
+
+bool tqc_parse_decimal_ipv4(const char *text, uint8_t bytes[4]) {
+  if (text == nullptr) return false;
+  const char *p = text;
+  for (int i = 0; i < kParts; ++i) {
+    if (i != 0 && *p++ != '.') return false;
+    if (!is_digit(*p)) return false;
+    uint32_t v = 0;
+    for (; is_digit(*p); ++p) {
+      v = v * 10 + static_cast<uint32_t>(*p - '0');
+      if (v > kMaxPart) return false;
+    }
+    bytes[i] = static_cast<uint8_t>(v);
+  }
+  return *p == '\0';
+}
+
+bool tqc_ipv4_text_to_number(const char *text, uint32_t *number) {
+  uint8_t bytes[kParts];
+  if (number == nullptr || !tqc_parse_decimal_ipv4(text, bytes)) return false;
+  uint32_t value = 0;
+  for (uint8_t b : bytes) value = value << 8 | b;
+  *number = value;
+  return true;
+}
+
+void tqc_ipv4_number_to_text(uint32_t number, char *text) {
+  const uint8_t bytes[kParts] = {static_cast<uint8_t>(number >> 24), static_cast<uint8_t>(number >> 16),
+                                 static_cast<uint8_t>(number >> 8), static_cast<uint8_t>(number)};
+  tqc_format_ipv4(bytes, text);
+}

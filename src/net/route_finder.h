@@ -44,11 +44,6 @@ int32_t tqc_choose_source(const std::vector<TqcRouteEntry> &routes,
                           const std::vector<TqcInterfaceAddressEntry> &addresses, uint32_t destination,
                           uint32_t *source);
 
-// Dotted text to number and back (four decimal fields, the first most
-// significant); false when the text has not four fields.
-bool tqc_ipv4_text_to_number(const char *text, uint32_t *number);
-void tqc_ipv4_number_to_text(uint32_t number, char text[16]);
-
 class CTqcRouteFinder {
  public:
   // The process-wide finder, made once; null with -3.
