@@ -292,8 +292,16 @@ QMR_CHECK_AT(QMRJobInfo, timeStamp3, 1324);
 /* Library lifetime. */
 QMR_EXPORT int32_t QMRInit(void **out);
 QMR_EXPORT void QMRUnInit(void *h);                                   /* h may be null */
-/* command: "CmdSetCommunityGetOption", "CmdSetCommunityFind" or
- * "CmdSetCommunityWrite", matched exactly; other commands answer -5. */
+/* command, matched exactly; other commands answer -5:
+ * - "CmdSetCommunityGetOption", "CmdSetCommunityFind", "CmdSetCommunityWrite":
+ *   value is the community (at most 255 characters).
+ * - "CmdSetTraceLog": value "LEVEL[,FILE]" switches the library's trace log
+ *   on for the whole process. LEVEL is a decimal sum of the levels to log
+ *   (1 error, 2 warn, 4 info, 8 debug, 16 trace; 31 all); the lines go to
+ *   standard error, or with ",FILE" into FILE, kept under 1 MiB with one
+ *   ".bak" backup. "0" silences the log again. A LEVEL that is no such sum,
+ *   an empty FILE or a value over 255 characters answers -2. Without this
+ *   command the library logs nothing. */
 QMR_EXPORT int32_t QMRCommandString(void *h, const char *command, const char *value);
 /* No integer command exists: -5 for every valid call. */
 QMR_EXPORT int32_t QMRCommandInteger(void *h, int32_t command, int32_t *value);
