@@ -11,7 +11,6 @@
 
 inline constexpr uint32_t kDefaultTimeoutMs = 2000;
 inline constexpr uint32_t kDefaultRetries = 1;
-inline constexpr uint32_t kDefaultTraceFileBytes = 1024 * 1024;
 
 // Public protocol numbers of the library.
 inline constexpr int32_t kProtocolIPv4 = 1;
@@ -48,7 +47,6 @@ struct CliOptions {
 
   std::string trace;            // level words, empty: no trace
   std::string trace_file;
-  uint32_t trace_max_bytes = kDefaultTraceFileBytes;
 
   bool v3() const { return !user.empty(); }
   // The block for the ...Ex functions.

@@ -103,7 +103,6 @@ Failure read_jobs(void *handle, uint32_t selector, std::vector<QMRJobInfo> *jobs
 }
 
 void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report) {
-  report->model = opened_model(handle);
   Failure f = read_system(handle, &report->system);
   if (f.failed()) report->failures.push_back({"system", f});
   f.step = "read printer";
