@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "codec_netsnmp_peer.h"
+#include "support/codec_netsnmp_peer.h"
 #include "qmr.h"
 #include "support/snmpd_agent.h"
 
