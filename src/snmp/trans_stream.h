@@ -119,6 +119,11 @@ class TransStreamDecoder final : public ITqsMessageDecoder {
   // The value's element, whose tag equals the value's type; the decoder's
   // one type dispatch.
   int32_t read_value(ITqsSnmpValue *value, uint32_t type);
+  // The types read_value leaves to it: the exceptions, Opaque and the
+  // addresses, Counter64. Kept out of line.
+  __attribute__((noinline)) int32_t read_rare_value(ITqsSnmpValue *value, uint32_t type);
+  // An element of `tag` without content.
+  int32_t read_empty(uint8_t tag);
   // Reads an OID element into `oid`; on failure `oid` is left empty.
   int32_t read_oid(CTqsOid *oid);
 

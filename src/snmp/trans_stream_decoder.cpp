@@ -362,7 +362,9 @@ int32_t TransStreamDecoder::read_var_bind(CTqsVarBind *var_bind) {
 
 // The decoder's one type dispatch. The factory makes one class per type
 // code, so once the value's type equals the tag its class is known and the
-// common types are filled directly, without a virtual call per field.
+// common types are filled directly, without a virtual call per field. The
+// rarer types are read out of line (read_rare_value), which keeps this hot
+// part small and free of a jump table.
 int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint32_t type) {
   uint32_t bits = 0;
   switch (type) {
@@ -387,11 +389,27 @@ int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint32_t type) {
     }
     case kTqsObjectId:
       return read_oid(static_cast<CTqsOid *>(value));
+    case kTqsNull:
+      return read_empty(kBerTagNull);
+    default:
+      return read_rare_value(value, type);
+  }
+}
+
+// An element without content (NULL, the exceptions).
+int32_t TransStreamDecoder::read_empty(uint8_t tag) {
+  uint32_t length = 0;
+  if (m_reader.read_header(tag, &length) != QMR_OK || length != 0) return QMR_E_DECODE;
+  return QMR_OK;
+}
+
+int32_t TransStreamDecoder::read_rare_value(ITqsSnmpValue *value, uint32_t type) {
+  uint32_t length = 0;
+  switch (type) {
     case kTqsOpaque:
     case kTqsIpAddress:
     case kTqsIpv6Address: {
       // Through the value's own set_bytes, which checks an address's length.
-      uint32_t length = 0;
       const uint8_t *bytes = nullptr;
       if (m_reader.read_header(static_cast<uint8_t>(type), &length) != QMR_OK ||
           m_reader.read_octets(length, &bytes) != QMR_OK) {
@@ -400,7 +418,6 @@ int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint32_t type) {
       return as_decode_result(value->set_bytes(bytes, length));
     }
     case kTqsCounter64: {
-      uint32_t length = 0;
       uint32_t high = 0;
       uint32_t low = 0;
       if (m_reader.read_header(kBerTagCounter64, &length) != QMR_OK) return QMR_E_DECODE;
@@ -411,14 +428,10 @@ int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint32_t type) {
       value->set_high(high);
       return value->set_low(low);
     }
-    case kTqsNull:
     case kTqsNoSuchObject:
     case kTqsNoSuchInstance:
-    case kTqsEndOfMibView: {
-      uint32_t length = 0;
-      if (m_reader.read_header(static_cast<uint8_t>(type), &length) != QMR_OK || length != 0) return QMR_E_DECODE;
-      return QMR_OK;
-    }
+    case kTqsEndOfMibView:
+      return read_empty(static_cast<uint8_t>(type));
     default:
       return QMR_E_NOT_SUPPORTED;  // UDP and IPX addresses have no BER form
   }
