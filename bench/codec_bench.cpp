@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codec_netsnmp_peer.h"
+#include "support/codec_netsnmp_peer.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
 #include "snmp/oid.h"

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "codec_netsnmp_peer.h"
+#include "support/codec_netsnmp_peer.h"
 #include "qmr.h"
 #include "support/snmpd_agent.h"
 
@@ -240,14 +240,14 @@ __attribute__((noinline)) bool netsnmp_status_read(NetSnmpSession *s) {
       "1.3.6.1.4.1.58114.8.59.10.1.1.10", "1.3.6.1.4.1.58114.8.59.16.1.1.4", "1.3.6.1.4.1.58114.8.59.16.1.1.7"};
   // Options.
   bool ok = get(s, "1.3.6.1.2.1.1.5.0") && get(s, "1.3.6.1.2.1.1.6.0") && walk(s, columns(kDevice, {1, 3, 5})) >= 0 &&
-            walk(s, columns(kInput, {2, 3, 6, 7, 8, 9, 10, 13, 15, 18, 21})) >= 0 &&
+            walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) >= 0 &&
             walk(s, columns(kOutput, {2, 7, 9, 24})) >= 0 && get(s, "1.3.6.1.2.1.25.2.2.0") &&
             walk(s, columns(kStorage, {1, 2})) >= 0 && walk(s, {"1.3.6.1.2.1.43.13.4.1.9"}) >= 0 &&
             get(s, kNetWareName);
   // Record lists.
   ok = ok && walk(s, columns(kStorage, {2, 4, 5, 3})) >= 0 && walk(s, columns(kDevice, {2, 5, 3})) >= 0 &&
        walk(s, columns("1.3.6.1.2.1.25.3.5.1", {1, 2})) >= 0 &&
-       walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 18, 21, 22})) >= 0 &&
+       walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) >= 0 &&
        walk(s, columns(kOutput, {2, 6, 7, 12})) >= 0 &&
        walk(s, columns("1.3.6.1.2.1.43.11.1.1", {5, 7, 8, 9, 6})) >= 0 &&
        walk(s, columns("1.3.6.1.2.1.43.18.1.1", {2, 4, 5, 6, 7, 8})) >= 0;

@@ -4,18 +4,13 @@
 # runtime, libgcc and winpthread are linked in statically.
 
 # SNMPv3 goes through net-snmp; built for Windows it is rarely at hand.
-# Without it the SNMPv3 session's sources are left out and a session that
-# answers -5 (not supported) takes their place.
+# Without it the top-level CMakeLists builds the SNMPv3 session library from
+# src/session/v3/unavailable, whose session answers -5 (not supported).
 pkg_check_modules(NETSNMP IMPORTED_TARGET netsnmp)
-file(GLOB qmr_v3_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/session/v3_*.cpp)
-file(GLOB qmr_v3_unavailable CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/session/win32/v3_*.cpp)
 if(NETSNMP_FOUND)
   message(STATUS "qmr: SNMPv3 through net-snmp ${NETSNMP_VERSION}")
-  set_source_files_properties(${qmr_v3_unavailable} PROPERTIES HEADER_FILE_ONLY ON)
 else()
   message(STATUS "qmr: no net-snmp for this target, SNMPv3 answers -5")
-  set_source_files_properties(${qmr_v3_sources} PROPERTIES HEADER_FILE_ONLY ON)
-  add_library(PkgConfig::NETSNMP INTERFACE IMPORTED)
 endif()
 
 # Windows headers: no min/max macros, no rarely used APIs.

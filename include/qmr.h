@@ -63,63 +63,56 @@ extern "C" {
 #endif
 
 /* Result codes. 0 is success, every failure is negative. Codes are grouped by
- * the layer that makes them and are never renumbered. */
-#define QMR_OK                     0
-#define QMR_E_FAILED             (-1)   /* platform call failed or nothing found */
-#define QMR_E_INVALID_ARG        (-2)   /* bad argument, unparsable text, unsupported model */
-#define QMR_E_NO_MEMORY          (-3)
-#define QMR_E_NO_INTERFACE       (-4)   /* interface identifier not answered */
-#define QMR_E_NOT_SUPPORTED      (-5)
-#define QMR_E_NOT_FOUND          (-6)   /* logger, group or appender not found */
-#define QMR_E_OUT_OF_RANGE       (-7)   /* OID position, text not recognised, no value, SET refused */
-#define QMR_E_NO_DEVICE          (-8)   /* no device opened; empty OID; no codec; no local source */
-#define QMR_E_SYSTEM_LIBRARY     (-10)  /* system library or entry point missing; unknown value type */
-#define QMR_E_INDEX              (-11)  /* record or option index out of range */
-#define QMR_E_SNMP_LIBRARY       (-200) /* other SNMP library error */
-#define QMR_E_SOCKET             (-201) /* socket creation failed */
-#define QMR_E_BIND               (-202) /* local address or bind failed */
-#define QMR_E_TIMEOUT            (-203) /* receive time-out */
-#define QMR_E_RECEIVE            (-204) /* select or receive failed; no response */
-#define QMR_E_SEND               (-205) /* send failed */
-#define QMR_E_TOO_BIG            (-210) /* response error-status tooBig */
-#define QMR_E_MESSAGE_SIZE       (-211) /* message does not fit the maximum message size */
-#define QMR_E_CANNOT_SPLIT       (-212) /* request cannot be split further */
-#define QMR_E_SECURITY           (-214) /* SNMPv3 security failure */
-#define QMR_E_DECODE             (-250) /* received message not acceptable */
-#define QMR_E_WRONG_REQUEST_ID   (-251) /* response to another request */
-#define QMR_E_INDEX_FIT          (-401) /* OID index sub-identifiers do not fit the value type */
+ * the layer that makes them and are never renumbered. Each code is written
+ * once, in QMR_RESULT_CODES: X(name, value, meaning) yields both the constant
+ * and the text that qmr_result_text() answers. */
+#define QMR_RESULT_CODES(X)                                                              \
+  /* Success. */                                                                         \
+  X(QMR_OK,                   0,    "success")                                           \
+  /* -1 .. -11: arguments, memory, components and the exported interface. */             \
+  X(QMR_E_FAILED,           (-1),   "platform call failed or nothing found")             \
+  X(QMR_E_INVALID_ARG,      (-2),   "invalid argument or unsupported model")             \
+  X(QMR_E_NO_MEMORY,        (-3),   "out of memory")                                     \
+  X(QMR_E_NO_INTERFACE,     (-4),   "interface not answered by the component")           \
+  X(QMR_E_NOT_SUPPORTED,    (-5),   "operation or protocol not supported")               \
+  X(QMR_E_NOT_FOUND,        (-6),   "logger, group or appender not found")               \
+  X(QMR_E_OUT_OF_RANGE,     (-7),   "value out of range, not recognised or refused")     \
+  X(QMR_E_NO_DEVICE,        (-8),   "no device opened")                                  \
+  X(QMR_E_SYSTEM_LIBRARY,   (-10),  "system library or entry point missing")             \
+  X(QMR_E_INDEX,            (-11),  "index out of range")                                \
+  /* -200 .. -205: SNMP library and datagram socket. */                                  \
+  X(QMR_E_SNMP_LIBRARY,     (-200), "SNMP library error")                                \
+  X(QMR_E_SOCKET,           (-201), "socket creation failed")                            \
+  X(QMR_E_BIND,             (-202), "local address or bind failed")                      \
+  X(QMR_E_TIMEOUT,          (-203), "no response from the device (time-out)")            \
+  X(QMR_E_RECEIVE,          (-204), "receive failed or no response")                     \
+  X(QMR_E_SEND,             (-205), "send failed")                                       \
+  /* -210 .. -214: request sessions (size limits, SNMPv3 security). */                   \
+  X(QMR_E_TOO_BIG,          (-210), "device answered tooBig")                            \
+  X(QMR_E_MESSAGE_SIZE,     (-211), "message exceeds the maximum message size")          \
+  X(QMR_E_CANNOT_SPLIT,     (-212), "request cannot be split further")                   \
+  X(QMR_E_SECURITY,         (-214), "SNMPv3 security failure")                           \
+  /* -250 .. -251: received messages. */                                                 \
+  X(QMR_E_DECODE,           (-250), "received message not acceptable")                   \
+  X(QMR_E_WRONG_REQUEST_ID, (-251), "response to another request")                       \
+  /* -401: OID index values. */                                                          \
+  X(QMR_E_INDEX_FIT,        (-401), "OID index does not fit the value type")
+
+/* The constants, as an enumeration of int values. */
+#define QMR_RESULT_ENUM_(name, value, text) name = value,
+enum QMRResultCode { QMR_RESULT_CODES(QMR_RESULT_ENUM_) };
+#undef QMR_RESULT_ENUM_
 
 /* Plain-words meaning of a result code, for log lines and command output.
  * Header-only on purpose: it is not part of the library's exports. */
+#define QMR_RESULT_CASE_(name, value, text) case name: return text;
 static inline const char *qmr_result_text(int32_t code) {
   switch (code) {
-    case QMR_OK: return "success";
-    case QMR_E_FAILED: return "platform call failed or nothing found";
-    case QMR_E_INVALID_ARG: return "invalid argument or unsupported model";
-    case QMR_E_NO_MEMORY: return "out of memory";
-    case QMR_E_NO_INTERFACE: return "interface not answered by the component";
-    case QMR_E_NOT_SUPPORTED: return "operation or protocol not supported";
-    case QMR_E_NOT_FOUND: return "logger, group or appender not found";
-    case QMR_E_OUT_OF_RANGE: return "value out of range, not recognised or refused";
-    case QMR_E_NO_DEVICE: return "no device opened";
-    case QMR_E_SYSTEM_LIBRARY: return "system library or entry point missing";
-    case QMR_E_INDEX: return "index out of range";
-    case QMR_E_SNMP_LIBRARY: return "SNMP library error";
-    case QMR_E_SOCKET: return "socket creation failed";
-    case QMR_E_BIND: return "local address or bind failed";
-    case QMR_E_TIMEOUT: return "no response from the device (time-out)";
-    case QMR_E_RECEIVE: return "receive failed or no response";
-    case QMR_E_SEND: return "send failed";
-    case QMR_E_TOO_BIG: return "device answered tooBig";
-    case QMR_E_MESSAGE_SIZE: return "message exceeds the maximum message size";
-    case QMR_E_CANNOT_SPLIT: return "request cannot be split further";
-    case QMR_E_SECURITY: return "SNMPv3 security failure";
-    case QMR_E_DECODE: return "received message not acceptable";
-    case QMR_E_WRONG_REQUEST_ID: return "response to another request";
-    case QMR_E_INDEX_FIT: return "OID index does not fit the value type";
+    QMR_RESULT_CODES(QMR_RESULT_CASE_)
     default: return code < 0 ? "unknown failure" : "unknown result";
   }
 }
+#undef QMR_RESULT_CASE_
 
 /* SNMPv3 user-security block, passed by address to the ...Ex functions and
  * copied. Empty texts and choices outside 0..2 keep the library's defaults. */
@@ -299,8 +292,16 @@ QMR_CHECK_AT(QMRJobInfo, timeStamp3, 1324);
 /* Library lifetime. */
 QMR_EXPORT int32_t QMRInit(void **out);
 QMR_EXPORT void QMRUnInit(void *h);                                   /* h may be null */
-/* command: "CmdSetCommunityGetOption", "CmdSetCommunityFind" or
- * "CmdSetCommunityWrite", matched exactly; other commands answer -5. */
+/* command, matched exactly; other commands answer -5:
+ * - "CmdSetCommunityGetOption", "CmdSetCommunityFind", "CmdSetCommunityWrite":
+ *   value is the community (at most 255 characters).
+ * - "CmdSetTraceLog": value "LEVEL[,FILE]" switches the library's trace log
+ *   on for the whole process. LEVEL is a decimal sum of the levels to log
+ *   (1 error, 2 warn, 4 info, 8 debug, 16 trace; 31 all); the lines go to
+ *   standard error, or with ",FILE" into FILE, kept under 1 MiB with one
+ *   ".bak" backup. "0" silences the log again. A LEVEL that is no such sum,
+ *   an empty FILE or a value over 255 characters answers -2. Without this
+ *   command the library logs nothing. */
 QMR_EXPORT int32_t QMRCommandString(void *h, const char *command, const char *value);
 /* No integer command exists: -5 for every valid call. */
 QMR_EXPORT int32_t QMRCommandInteger(void *h, int32_t command, int32_t *value);

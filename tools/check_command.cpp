@@ -29,6 +29,7 @@ int run_check(const CliOptions &options) {
   PrinterReport report;
   report.address = address.text;
   report.protocol = address.protocol;
+  report.model = opened_model(library.get(), options, address);
   read_printer_report(library.get(), 0, &report, kCheckSections);
   CheckThresholds thresholds;
   thresholds.warning_percent = options.warning_percent;

@@ -11,7 +11,6 @@
 
 inline constexpr uint32_t kDefaultTimeoutMs = 2000;
 inline constexpr uint32_t kDefaultRetries = 1;
-inline constexpr uint32_t kDefaultTraceFileBytes = 1024 * 1024;
 
 // Public protocol numbers of the library.
 inline constexpr int32_t kProtocolIPv4 = 1;
@@ -61,7 +60,6 @@ struct CliOptions {
 
   std::string trace;            // level words, empty: no trace
   std::string trace_file;
-  uint32_t trace_max_bytes = kDefaultTraceFileBytes;
 
   uint32_t warning_percent = kDefaultWarningPercent;
   uint32_t critical_percent = kDefaultCriticalPercent;

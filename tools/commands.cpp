@@ -133,6 +133,7 @@ int status(void *handle, const CliOptions &options) {
   PrinterReport report;
   report.address = address.text;
   report.protocol = address.protocol;
+  report.model = opened_model(handle, options, address);
   read_printer_report(handle, 0, &report);
   if (options.json) {
     JsonWriter json;

@@ -1,33 +1,56 @@
 #include "device.h"
 
-#include "net/address_service.h"
-#include "net/network_address_list.h"
+#include <netdb.h>
+#include <sys/socket.h>
+
+#include <cctype>
+#include <cstring>
 
 namespace {
-
-using EProtocol = ITqcNetworkAddress::EProtocol;
 
 constexpr char kCmdRead[] = "CmdSetCommunityGetOption";
 constexpr char kCmdFind[] = "CmdSetCommunityFind";
 constexpr char kCmdWrite[] = "CmdSetCommunityWrite";
+constexpr char kCmdTraceLog[] = "CmdSetTraceLog";
+constexpr size_t kDeviceTextBytes = 64;  // QMRGetDeviceNext outputs
 
-// The two supported models; the more specific object id first, since the
-// test below is a plain prefix test.
-const struct {
-  const char *oid;
-  const char *name;
-} kModels[] = {
-    {"1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6", "Vellumcraft 7300P"},
-    {"1.3.6.1.4.1.47305.1.40.297.93.1.36.18.5", "Vellumcraft 7300"},
-};
+// "nnnnnnnn:hhhhhhhhhhhh": network number and node, as the library writes
+// IPX addresses.
+bool is_ipx_text(const std::string &text) {
+  if (text.size() != 21 || text[8] != ':') return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i != 8 && !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
+}
 
-int32_t public_protocol(EProtocol protocol) {
-  switch (protocol) {
-    case ITqcNetworkAddress::IPv4: return kProtocolIPv4;
-    case ITqcNetworkAddress::IPv6: return kProtocolIPv6;
-    case ITqcNetworkAddress::IPX: return kProtocolIPX;
+int32_t public_protocol(int family) {
+  switch (family) {
+    case AF_INET: return kProtocolIPv4;
+    case AF_INET6: return kProtocolIPv6;
     default: return 0;
   }
+}
+
+// The addresses of `host` (numeric only when `numeric`), as numeric texts
+// with their public protocol; false when the host has none.
+bool lookup(const std::string &host, bool numeric, std::vector<DeviceAddress> *found) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_flags = numeric ? AI_NUMERICHOST : 0;
+  addrinfo *list = nullptr;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &list) != 0) return false;
+  for (const addrinfo *a = list; a != nullptr; a = a->ai_next) {
+    char text[NI_MAXHOST];
+    const int32_t protocol = public_protocol(a->ai_family);
+    if (protocol == 0 ||
+        getnameinfo(a->ai_addr, a->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0)
+      continue;
+    found->push_back({numeric ? host : std::string(text), protocol});
+  }
+  freeaddrinfo(list);
+  return !found->empty();
 }
 
 }  // namespace
@@ -46,6 +69,16 @@ Failure LibraryHandle::init(const CliOptions &options) {
   f.step = "QMRInit";
   f.code = QMRInit(&m_handle);
   if (f.failed()) return f;
+  if (!options.trace.empty()) {
+    // "LEVEL[,FILE]": the level mask, then the file when one was given.
+    uint32_t mask = 0;
+    parse_trace_levels(options.trace, &mask);
+    std::string value = std::to_string(mask);
+    if (!options.trace_file.empty()) value += "," + options.trace_file;
+    f.step = "start the trace log";
+    f.code = QMRCommandString(m_handle, kCmdTraceLog, value.c_str());
+    if (f.failed()) return f;
+  }
   const std::string &find = options.find_community.empty() ? options.community : options.find_community;
   const struct {
     const char *command;
@@ -62,34 +95,26 @@ Failure LibraryHandle::init(const CliOptions &options) {
 
 Failure resolve_device_address(const std::string &operand, int32_t wanted, DeviceAddress *out) {
   Failure f;
-  f.step = "address " + operand;
-  EProtocol protocol = ITqcNetworkAddress::None;
-  if (tqc_protocol_of_address(operand.c_str(), &protocol) == QMR_OK && public_protocol(protocol) != 0) {
+  std::vector<DeviceAddress> found;
+  if (is_ipx_text(operand) || lookup(operand, true, &found)) {
     out->text = operand;
-    out->protocol = wanted != 0 ? wanted : public_protocol(protocol);
+    out->protocol = wanted != 0 ? wanted : found.empty() ? kProtocolIPX : found.front().protocol;
     return Failure{};
   }
-  ITqcAddressService *service = tqc_address_service(&f.code);
-  if (service == nullptr) return f;
   f.step = "resolve host name " + operand;
-  CTqcNetworkAddressList *list = nullptr;
-  f.code = service->resolve(operand.c_str(), &list);
-  if (f.failed()) return f;
-  const int32_t order[] = {wanted, kProtocolIPv4, kProtocolIPv6};
-  for (int32_t p : order) {
-    if (p == 0) continue;
-    for (uint32_t i = 0; i < list->count(); ++i) {
-      const ITqcNetworkAddress *a = list->get(i);
-      if (public_protocol(a->get_protocol()) == p) {
-        out->text = a->get_address();
-        out->protocol = p;
-        list->release();
-        return Failure{};
+  if (lookup(operand, false, &found)) {
+    const int32_t order[] = {wanted, kProtocolIPv4, kProtocolIPv6};
+    for (int32_t p : order) {
+      if (p == 0) continue;
+      for (const DeviceAddress &a : found) {
+        if (a.protocol == p) {
+          *out = a;
+          return Failure{};
+        }
       }
+      if (wanted != 0) break;  // an explicit protocol allows no other
     }
-    if (wanted != 0) break;  // an explicit protocol allows no other
   }
-  list->release();
   f.code = QMR_E_FAILED;
   return f;
 }
@@ -108,9 +133,20 @@ Failure open_device(void *handle, const CliOptions &options, const DeviceAddress
   return f;
 }
 
-std::string opened_model(void *handle) {
-  for (const auto &m : kModels) {
-    if (QMRIsSupportedOID(handle, m.oid) == 1) return m.name;
+std::string opened_model(void *handle, const CliOptions &options, const DeviceAddress &address) {
+  // The library names the model of a device that answers its discovery
+  // query; asked of this one address only.
+  int32_t found = 0;
+  int32_t rc = QMR_OK;
+  if (options.v3()) {
+    const QMRSecurityBlock block = options.security_block();
+    rc = QMRFindDeviceSNMPEx(handle, address.text.c_str(), address.protocol, kSelectorV3, &block, options.timeout_ms,
+                             options.retries, &found);
+  } else {
+    rc = QMRFindDeviceSNMP(handle, address.text.c_str(), address.protocol, options.timeout_ms, options.retries,
+                           &found);
   }
-  return "";
+  char text[kDeviceTextBytes], model[kDeviceTextBytes], zero[1], oid[kDeviceTextBytes];
+  if (rc != QMR_OK || found < 1 || QMRGetDeviceNext(handle, text, model, zero, oid) != 1) return "";
+  return std::string(model, strnlen(model, sizeof model));
 }

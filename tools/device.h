@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli_options.h"
 
@@ -21,7 +22,8 @@ class LibraryHandle {
   LibraryHandle(const LibraryHandle &) = delete;
   LibraryHandle &operator=(const LibraryHandle &) = delete;
 
-  // QMRInit and the communities of `options`.
+  // QMRInit, the trace log (QMRCommandString "CmdSetTraceLog") and the
+  // communities of `options`.
   Failure init(const CliOptions &options);
   void *get() const { return m_handle; }
 
@@ -35,9 +37,9 @@ struct DeviceAddress {
   int32_t protocol = 0;
 };
 
-// Numeric addresses are taken as they are; a host name is resolved through
-// the library's address service, preferring the protocol asked for (else
-// IPv4, then IPv6).
+// Numeric addresses are taken as they are; a host name is resolved by the
+// system's resolver, preferring the protocol asked for (else IPv4, then
+// IPv6).
 Failure resolve_device_address(const std::string &operand, int32_t wanted_protocol, DeviceAddress *out);
 
 // QMRInitDevice, or QMRInitDeviceEx with the SNMPv3 block when a user is set.
@@ -45,8 +47,9 @@ Failure open_device(void *handle, const CliOptions &options, const DeviceAddress
 
 // "ipv4", "ipv6", "ipx".
 const char *protocol_name(int32_t protocol);
-// The model of the opened device ("Vellumcraft 7300P"), from the sysObjectID
-// prefix test; empty when no device is open.
-std::string opened_model(void *handle);
+// The model of the device at `address` ("Vellumcraft 7300P") as the
+// library's discovery names it; empty when it does not answer as a
+// supported model.
+std::string opened_model(void *handle, const CliOptions &options, const DeviceAddress &address);
 
 #endif  // QMR_TOOLS_DEVICE_H

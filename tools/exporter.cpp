@@ -67,6 +67,7 @@ void read_printer(const std::shared_ptr<Probe> &probe, ProbeSlots *slots) {
     if (outcome.up) {
       outcome.report.address = address.text;
       outcome.report.protocol = address.protocol;
+      outcome.report.model = opened_model(library.get(), probe->options, address);
       read_printer_report(library.get(), 0, &outcome.report, kProbeSections);
     }
   }

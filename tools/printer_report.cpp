@@ -101,7 +101,6 @@ Failure read_jobs(void *handle, uint32_t selector, std::vector<QMRJobInfo> *jobs
 }
 
 void read_printer_report(void *handle, uint32_t job_selector, PrinterReport *report, unsigned sections) {
-  report->model = opened_model(handle);
   Failure f;
   if (sections & kSectionSystem) {
     f = read_system(handle, &report->system);

@@ -4,7 +4,6 @@
 
 #include "cli_options.h"
 #include "commands.h"
-#include "trace_log.h"
 
 int main(int argc, char **argv) {
   CliOptions options;
@@ -17,16 +16,6 @@ int main(int argc, char **argv) {
   if (options.help) {
     std::fputs(usage_text(options.command).c_str(), stdout);
     return kExitOk;
-  }
-  if (!options.trace.empty()) {
-    uint32_t mask = 0;
-    parse_trace_levels(options.trace, &mask);
-    const char *path = options.trace_file.empty() ? nullptr : options.trace_file.c_str();
-    const int32_t rc = start_trace_log(mask, path, options.trace_max_bytes);
-    if (rc != QMR_OK) {
-      std::fprintf(stderr, "qmr: cannot start the trace log: error %d (%s)\n", rc, qmr_result_text(rc));
-      return kExitFailure;
-    }
   }
   return run_command(options);
 }

@@ -7,10 +7,10 @@
 
 #include "api/plugin_usm.h"
 #include "log/log.h"
+#include "net/octet_buffer.h"
+#include "net/owned.h"
 #include "printer/printer_read.h"
-#include "session/releaser.h"
 #include "session/usm_record.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_packet.h"
 #include "snmp/snmp_target.h"

@@ -3,11 +3,43 @@
 #include <cstring>
 #include <new>
 
+#include "log/log_config.h"
+#include "net/route_finder.h"
+#include "session/local/local_interface_provider.h"
+
 namespace {
 
 constexpr char kCmdCommunityGetOption[] = "CmdSetCommunityGetOption";
 constexpr char kCmdCommunityFind[] = "CmdSetCommunityFind";
 constexpr char kCmdCommunityWrite[] = "CmdSetCommunityWrite";
+constexpr char kCmdTraceLog[] = "CmdSetTraceLog";
+
+// Command values, like the communities they hold, stay below 256 bytes.
+constexpr size_t kMaxCommandValue = 255;
+// The trace log: every level bit (error 1 .. trace 16), and the size a log
+// file is kept under (with one ".bak" backup).
+constexpr uint32_t kTraceLevelsAll = 31;
+constexpr uint32_t kTraceFileBytes = 1024 * 1024;
+
+// "LEVEL[,FILE]": LEVEL a decimal level mask of at most kTraceLevelsAll; 0
+// silences the log. Without FILE the lines go to standard error.
+int32_t set_trace_log(const char *value) {
+  uint32_t mask = 0;
+  const char *p = value;
+  if (*p < '0' || *p > '9') return QMR_E_INVALID_ARG;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    mask = mask * 10 + static_cast<uint32_t>(*p - '0');
+    if (mask > kTraceLevelsAll) return QMR_E_INVALID_ARG;
+  }
+  if (*p != '\0' && *p != ',') return QMR_E_INVALID_ARG;
+  const char *file = *p == ',' ? p + 1 : nullptr;
+  if (file != nullptr && *file == '\0') return QMR_E_INVALID_ARG;
+  if (mask == 0) {
+    tqc_log_silence();
+    return QMR_OK;
+  }
+  return file != nullptr ? tqc_log_to_file(file, mask, kTraceFileBytes) : tqc_log_to_stderr(mask);
+}
 
 // The interface passes no message size; 0 selects the façade's default.
 constexpr uint32_t kDefaultMessageSize = 0;
@@ -33,12 +65,18 @@ CQMRLibraryHandle *CQMRLibraryHandle::create(int32_t *rc) {
     if (rc != nullptr) *rc = QMR_E_NO_MEMORY;
     return nullptr;
   }
+  // The route finder (transport layer) reads this host's tables through the
+  // session layer's provider; handed down here, on the library's start path.
+  tqc_set_route_table_source(tqc_local_route_source());
   if (rc != nullptr) *rc = QMR_OK;
   return handle.release();
 }
 
 int32_t CQMRLibraryHandle::command_string(const char *command, const char *value) {
   if (command == nullptr || value == nullptr) return QMR_E_INVALID_ARG;
+  if (std::strcmp(command, kCmdTraceLog) == 0) {
+    return std::strlen(value) > kMaxCommandValue ? QMR_E_INVALID_ARG : set_trace_log(value);
+  }
   char *target = nullptr;
   // strcmp compares the terminating zero too: only whole names match.
   if (std::strcmp(command, kCmdCommunityGetOption) == 0) target = m_communityGetOption;

@@ -33,8 +33,9 @@ class CQMRLibraryHandle {
   CQMRLibraryHandle(const CQMRLibraryHandle &) = delete;
   CQMRLibraryHandle &operator=(const CQMRLibraryHandle &) = delete;
 
-  // Exact command names only: 0, -5 for another command, -2 for a null text
-  // or a value of 256 characters or more.
+  // Exact command names only (the three communities, and "CmdSetTraceLog"
+  // for the process-wide trace log): 0, -5 for another command, -2 for a
+  // null text, a value of 256 characters or more, or a malformed trace value.
   int32_t command_string(const char *command, const char *value);
 
   // Opens a device: a new option object (kept even when its model check

@@ -199,58 +199,124 @@ QMR_EXPORT int32_t QMRGetOptionValueString(void *h, const char *key, uint16_t in
 }
 
 // Record functions: argument checks, then -8 without a status reader.
-#define QMR_STATUS_OR_RETURN(h)                              \
-  CQMRDeviceStatus *status = unwrap(h)->status();            \
-  if (status == nullptr) return QMR_E_NO_DEVICE
+QMR_EXPORT int32_t QMRGetNumberOfStorageInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_storage(count);
+}
 
-#define QMR_RECORD_FUNCTIONS(Name, Type, refresh, get)                            \
-  QMR_EXPORT int32_t QMRGetNumberOf##Name##Info(void *h, int32_t *count) {        \
-    if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;               \
-    QMR_STATUS_OR_RETURN(h);                                                      \
-    return status->refresh(count);                                                \
-  }                                                                               \
-  QMR_EXPORT int32_t QMRGet##Name##Info(void *h, uint32_t index, Type *out) {     \
-    if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;                 \
-    QMR_STATUS_OR_RETURN(h);                                                      \
-    return status->get(index, out);                                               \
-  }
+QMR_EXPORT int32_t QMRGetStorageInfo(void *h, uint32_t index, QMRStorageInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_storage(index, out);
+}
 
-QMR_RECORD_FUNCTIONS(Storage, QMRStorageInfo, refresh_storage, get_storage)
-QMR_RECORD_FUNCTIONS(Device, QMRDeviceInfo, refresh_devices, get_device)
-QMR_RECORD_FUNCTIONS(InputTray, QMRInputTrayInfo, refresh_input_trays, get_input_tray)
-QMR_RECORD_FUNCTIONS(OutputTray, QMROutputTrayInfo, refresh_output_trays, get_output_tray)
-QMR_RECORD_FUNCTIONS(Toner, QMRTonerInfo, refresh_toners, get_toner)
-QMR_RECORD_FUNCTIONS(Alert, QMRAlertInfo, refresh_alerts, get_alert)
+QMR_EXPORT int32_t QMRGetNumberOfDeviceInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_devices(count);
+}
+
+QMR_EXPORT int32_t QMRGetDeviceInfo(void *h, uint32_t index, QMRDeviceInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_device(index, out);
+}
+
+QMR_EXPORT int32_t QMRGetNumberOfInputTrayInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_input_trays(count);
+}
+
+QMR_EXPORT int32_t QMRGetInputTrayInfo(void *h, uint32_t index, QMRInputTrayInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_input_tray(index, out);
+}
+
+QMR_EXPORT int32_t QMRGetNumberOfOutputTrayInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_output_trays(count);
+}
+
+QMR_EXPORT int32_t QMRGetOutputTrayInfo(void *h, uint32_t index, QMROutputTrayInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_output_tray(index, out);
+}
+
+QMR_EXPORT int32_t QMRGetNumberOfTonerInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_toners(count);
+}
+
+QMR_EXPORT int32_t QMRGetTonerInfo(void *h, uint32_t index, QMRTonerInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_toner(index, out);
+}
+
+QMR_EXPORT int32_t QMRGetNumberOfAlertInfo(void *h, int32_t *count) {
+  if (h == nullptr || count == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->refresh_alerts(count);
+}
+
+QMR_EXPORT int32_t QMRGetAlertInfo(void *h, uint32_t index, QMRAlertInfo *out) {
+  if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
+  return status->get_alert(index, out);
+}
 
 QMR_EXPORT int32_t QMRGetPrinterInfo(void *h, QMRPrinterInfo *out) {
   if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
-  QMR_STATUS_OR_RETURN(h);
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
   return status->refresh_printer(out);
 }
 
 QMR_EXPORT int32_t QMRGetNumberOfJobInfo(void *h, uint32_t selector, int32_t *count) {
   if (h == nullptr || selector > kHighestJobSelector || count == nullptr)
     return QMR_E_INVALID_ARG;
-  QMR_STATUS_OR_RETURN(h);
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
   return status->refresh_jobs(selector, count);
 }
 
 QMR_EXPORT int32_t QMRGetJobInfo(void *h, uint32_t index, QMRJobInfo *out) {
   if (h == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
-  QMR_STATUS_OR_RETURN(h);
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
   return status->get_job(index, out);
 }
 
 QMR_EXPORT int32_t QMRCancelJob(void *h, const char *jobId) {
   if (h == nullptr || jobId == nullptr) return QMR_E_INVALID_ARG;
-  QMR_STATUS_OR_RETURN(h);
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
   return status->cancel_job(jobId);
 }
 
 QMR_EXPORT int32_t QMRGetCharSet(void *h, uint32_t selector, int32_t *value) {
   if (h == nullptr || selector > kHighestCharSetSelector || value == nullptr)
     return QMR_E_INVALID_ARG;
-  QMR_STATUS_OR_RETURN(h);
+  CQMRDeviceStatus *status = unwrap(h)->status();
+  if (status == nullptr) return QMR_E_NO_DEVICE;
   return status->read_char_set(selector, value);
 }
 

@@ -9,6 +9,7 @@
 
 // Type names of the built-in appenders.
 inline constexpr char kAppenderTypeStdout[] = "stdout";
+inline constexpr char kAppenderTypeStderr[] = "stderr";
 inline constexpr char kAppenderTypeFile[] = "file";
 inline constexpr char kAppenderTypeNullStandard[] = "null_standard";
 inline constexpr char kAppenderTypeNullFile[] = "null_file";

@@ -22,6 +22,17 @@ ITqcLogAppender *CTqcStdoutAppenderFactory::create(const char *name, ITqcLogOpti
   return tqc_create_stdout_appender(name);
 }
 
+ITqcLogAppenderFactory *tqc_stderr_appender_factory() {
+  static CTqcStderrAppenderFactory factory;
+  return &factory;
+}
+
+const char *CTqcStderrAppenderFactory::get_type() { return kAppenderTypeStderr; }
+
+ITqcLogAppender *CTqcStderrAppenderFactory::create(const char *name, ITqcLogOptions *) {
+  return tqc_create_stderr_appender(name);
+}
+
 const char *CTqcFileAppenderFactory::get_type() { return kAppenderTypeFile; }
 
 ITqcLogAppender *CTqcFileAppenderFactory::create(const char *name, ITqcLogOptions *options) {

@@ -1,5 +1,6 @@
 #include "log/log_config.h"
 
+#include "log/appender_factory.h"
 #include "log/file_appender.h"
 #include "log/log_manager.h"
 #include "log/null_appender.h"
@@ -26,6 +27,21 @@ int32_t tqc_log_to_stdout(uint32_t mask) {
   if (manager == nullptr) return QMR_E_NO_MEMORY;
   manager->reset();
   ITqcLogAppender *appender = manager->get_appender(kAppenderTypeStdout, kHostAppenderName);
+  if (appender == nullptr || tqc_is_null_appender(appender)) return QMR_E_NO_MEMORY;
+  return route_all(manager, appender, mask);
+}
+
+int32_t tqc_log_to_stderr(uint32_t mask) {
+  CTqcLogManager *manager = tqc_get_log_manager();
+  if (manager == nullptr) return QMR_E_NO_MEMORY;
+  manager->reset();
+  // The standard-error factory is added on first use only (reset keeps it).
+  ITqcLogAppender *appender = manager->get_appender(kAppenderTypeStderr, kHostAppenderName);
+  if (appender == nullptr) {
+    const int32_t rc = manager->add_factory(tqc_stderr_appender_factory());
+    if (rc != QMR_OK) return rc;
+    appender = manager->get_appender(kAppenderTypeStderr, kHostAppenderName);
+  }
   if (appender == nullptr || tqc_is_null_appender(appender)) return QMR_E_NO_MEMORY;
   return route_all(manager, appender, mask);
 }

@@ -1,4 +1,4 @@
-// Appender that prints each line on standard output.
+// Appenders that print each line on standard output or standard error.
 #ifndef QMR_LOG_STDOUT_APPENDER_H
 #define QMR_LOG_STDOUT_APPENDER_H
 
@@ -8,8 +8,9 @@
 
 class CTqcStdoutAppender : public virtual ITqcLogAppender {
  public:
-  // May throw std::bad_alloc; use tqc_create_stdout_appender.
-  explicit CTqcStdoutAppender(const char *name);
+  // May throw std::bad_alloc; use tqc_create_stdout_appender or
+  // tqc_create_stderr_appender.
+  CTqcStdoutAppender(const char *name, bool to_stderr);
   CTqcStdoutAppender(const CTqcStdoutAppender &) = delete;
   CTqcStdoutAppender &operator=(const CTqcStdoutAppender &) = delete;
 
@@ -24,10 +25,14 @@ class CTqcStdoutAppender : public virtual ITqcLogAppender {
 
  private:
   const std::string m_name;
+  const bool m_toStderr;
 };
 
 // A new standard-output appender (owned by the caller), or the null
 // standard appender for a null name or when memory runs out.
 ITqcLogAppender *tqc_create_stdout_appender(const char *name);
+// The same on standard error (type kAppenderTypeStderr): for hosts whose
+// standard output carries their own results.
+ITqcLogAppender *tqc_create_stderr_appender(const char *name);
 
 #endif  // QMR_LOG_STDOUT_APPENDER_H

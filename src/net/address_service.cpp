@@ -9,9 +9,9 @@
 
 #include "net/addrinfo_service.h"
 #include "net/hostent_service.h"
+#include "net/octet_buffer.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 
@@ -22,11 +22,6 @@ std::mutex g_service_lock;
 struct TqcServiceHolder {
   ~TqcServiceHolder() { delete g_service.exchange(nullptr); }
 } g_service_holder;
-
-struct TqcBufferDeleter {
-  void operator()(ITqsOctetBuffer *b) const { b->release(); }
-};
-using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
 }  // namespace
 

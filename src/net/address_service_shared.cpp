@@ -7,10 +7,11 @@
 #include "net/adapter_list.h"
 #include "net/address_service_base.h"
 #include "net/datagram_socket.h"
+#include "net/octet_buffer.h"
 #include "net/route_finder.h"
 #include "net/socket_api.h"
+#include "net/text_case.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 
@@ -18,18 +19,6 @@ constexpr size_t kHostBufferSize = 1025;
 constexpr size_t kMacTextSize = 18;
 constexpr char kNoIPv4Address[] = "0.0.0.0";
 constexpr int kNumericLookupFlags = AI_PASSIVE | AI_NUMERICHOST;  // 5
-
-struct TqcBufferDeleter {
-  void operator()(ITqsOctetBuffer *b) const { b->release(); }
-};
-using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
-
-bool equal_ignoring_case(const char *a, const char *b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-  }
-  return *a == *b;
-}
 
 // The fallback test: can a datagram socket of `protocol` be made at all?
 bool socket_can_be_made(EProtocol protocol) {
@@ -242,11 +231,11 @@ int32_t CTqcAddressServiceBase::ipv6_mac_of_address(const char *text, ITqsOctetB
                     "%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x:%02x%02x", b[0], b[1], b[2],
                     b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
       if (normalize(full, normalized.get()) != QMR_OK) continue;
-      bool match = text[0] == '\0' || equal_ignoring_case(text, normalized->c_str());
+      bool match = text[0] == '\0' || tqc_equal_ignoring_case(text, normalized->c_str());
       if (!match && in6->sin6_scope_id != 0) {
         char scoped[kHostBufferSize];
         std::snprintf(scoped, sizeof scoped, "%s%%%d", normalized->c_str(), static_cast<int>(in6->sin6_scope_id));
-        match = equal_ignoring_case(text, scoped);
+        match = tqc_equal_ignoring_case(text, scoped);
       }
       if (match) return new_mac_buffer(a->physical, mac);
     }
@@ -266,7 +255,7 @@ int32_t CTqcAddressServiceBase::is_local_mac(const char *mac, bool *found) const
     for (const TqcAdapterInfo *a = ipv4; a != nullptr && !*found; a = a->next) {
       if (a->type == kTqcIfTypeLoopback) continue;
       tqc_format_mac(a->address, text);
-      *found = equal_ignoring_case(text, mac);
+      *found = tqc_equal_ignoring_case(text, mac);
     }
     return QMR_OK;
   }
@@ -276,7 +265,7 @@ int32_t CTqcAddressServiceBase::is_local_mac(const char *mac, bool *found) const
   for (const TqcAdapterAddresses *a = ipv6; a != nullptr && !*found; a = a->next) {
     if (a->first_unicast == nullptr || !tqc_is_plain_adapter(a->type)) continue;
     tqc_format_mac(a->physical, text);
-    *found = equal_ignoring_case(text, mac);
+    *found = tqc_equal_ignoring_case(text, mac);
   }
   return QMR_OK;
 }

@@ -7,9 +7,9 @@
 #include "net/hostent_service.h"
 #include "net/network_address_list.h"
 #include "net/numeric_address.h"
+#include "net/octet_buffer.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 

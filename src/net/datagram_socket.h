@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "net/network_address.h"
+#include "net/owned.h"
 #include "net/socket_types.h"
 
 // Room for any platform socket address; every length handed to the socket
@@ -62,16 +63,12 @@ class DataGramSocket {
   // 0, or -201 after logging the failure.
   virtual int32_t create_socket() = 0;                                                       // 11
 
-  struct TqcAddressDeleter {
-    void operator()(ITqcNetworkAddress *a) const { a->release(); }
-  };
-
   // The socket's protocol, as its local address holds it.
   EProtocol protocol() const { return m_protocol; }
 
   TqcSocket m_socket = kTqcInvalidSocket;
   // Made on first need (see local_address()); read it through that.
-  mutable std::unique_ptr<ITqcNetworkAddress, TqcAddressDeleter> m_pLocalAddress;
+  mutable TqcOwned<ITqcNetworkAddress> m_pLocalAddress;
   uint8_t m_started = 0;
 
  private:

@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/ipv4_text.h"
 #include "net/network_address_list.h"
+#include "net/octet_buffer.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 
 constexpr size_t kIpxTextLength = 21;
-constexpr unsigned int kIpv4FieldLimit = 256;
 constexpr size_t kHostBufferSize = 1025;
 constexpr const char kLimitedBroadcast[] = "255.255.255.255";
 
@@ -31,25 +31,10 @@ bool tqc_parse_ipx_text(const char *text, uint8_t *bytes) {
   return true;
 }
 
-bool tqc_parse_ipv4_text(const char *text, unsigned int *fields) {
-  if (text == nullptr) return false;
-  // Only digits and dots: the scan alone would also take signs and spaces.
-  for (const char *p = text; *p != '\0'; ++p) {
-    if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '.') return false;
-  }
-  unsigned int f[4] = {};
-  char extra = 0;
-  if (std::sscanf(text, "%u.%u.%u.%u%c", &f[0], &f[1], &f[2], &f[3], &extra) != 4) return false;
-  for (unsigned int v : f) {
-    if (v >= kIpv4FieldLimit) return false;
-  }
-  if (fields != nullptr) std::memcpy(fields, f, sizeof f);
-  return true;
-}
-
 int32_t CTqcHostEntService::protocol_of(const char *text, EProtocol *protocol) const {
   if (text == nullptr || protocol == nullptr) return QMR_E_INVALID_ARG;
-  if (tqc_parse_ipv4_text(text, nullptr)) {
+  uint8_t bytes[4];
+  if (tqc_parse_decimal_ipv4(text, bytes)) {
     *protocol = ITqcNetworkAddress::IPv4;
     return QMR_OK;
   }
@@ -63,10 +48,10 @@ int32_t CTqcHostEntService::protocol_of(const char *text, EProtocol *protocol) c
 
 int32_t CTqcHostEntService::normalize(const char *text, ITqsOctetBuffer *out) const {
   if (text == nullptr || out == nullptr) return QMR_E_INVALID_ARG;
-  unsigned int f[4] = {};
-  if (tqc_parse_ipv4_text(text, f)) {
-    char rebuilt[16];
-    std::snprintf(rebuilt, sizeof rebuilt, "%u.%u.%u.%u", f[0], f[1], f[2], f[3]);
+  uint8_t bytes[4];
+  if (tqc_parse_decimal_ipv4(text, bytes)) {
+    char rebuilt[kTqcIPv4TextSize];
+    tqc_format_ipv4(bytes, rebuilt);
     return out->set_text(rebuilt);
   }
   if (tqc_parse_ipx_text(text, nullptr)) return out->set_text(text);

@@ -18,8 +18,5 @@ class CTqcHostEntService final : public CTqcAddressServiceBase {
 // True when `text` is exactly 21 characters of the IPX form
 // "nnnnnnnn:hhhhhhhhhhhh"; the ten bytes go to `bytes` when it is not null.
 bool tqc_parse_ipx_text(const char *text, uint8_t *bytes);
-// True when `text` is four decimal numbers below 256 joined by "."; the
-// numbers go to `fields` when it is not null.
-bool tqc_parse_ipv4_text(const char *text, unsigned int *fields);
 
 #endif  // QMR_NET_HOSTENT_SERVICE_H

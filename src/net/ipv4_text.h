@@ -21,4 +21,14 @@ size_t tqc_format_ipv4(const uint8_t bytes[4], char *text);
 // fewer parts, trailing text): those go to inet_addr.
 bool tqc_parse_plain_ipv4(const char *text, uint8_t bytes[4]);
 
+// Reads four decimal parts of 0-255 separated by dots, leading zeros read as
+// decimal, nothing else in the text, into four bytes in network order (the
+// IPv4-only address service's notion of an address text). False otherwise.
+bool tqc_parse_decimal_ipv4(const char *text, uint8_t bytes[4]);
+
+// The same texts as a 32-bit number whose most significant byte is the
+// first part, and back (`text` holds kTqcIPv4TextSize bytes).
+bool tqc_ipv4_text_to_number(const char *text, uint32_t *number);
+void tqc_ipv4_number_to_text(uint32_t number, char *text);
+
 #endif  // QMR_NET_IPV4_TEXT_H

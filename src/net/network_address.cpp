@@ -7,17 +7,11 @@
 
 #include "net/address_service.h"
 #include "net/network_address_list.h"
+#include "net/octet_buffer.h"
 #include "net/socket_types.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
-#include "snmp/snmp_target.h"
 
 namespace {
-
-struct TqcBufferDeleter {
-  void operator()(ITqsOctetBuffer *b) const { b->release(); }
-};
-using TqcBufferPtr = std::unique_ptr<ITqsOctetBuffer, TqcBufferDeleter>;
 
 // A copy of an address text with the hexadecimal letters A-F in lower case
 // (nothing else changes), so IPv6 and IPX texts are kept in one spelling.
@@ -167,27 +161,6 @@ class CTqcNetworkAddress final : public ITqcNetworkAddress {
   uint16_t m_port = 0;
 };
 
-ITqcNetworkAddress *clone_for_target(const ITqcNetworkAddress *address, int32_t *result) {
-  ITqcNetworkAddress *copy = nullptr;
-  int32_t rc = address != nullptr ? address->clone(&copy) : QMR_E_INVALID_ARG;
-  if (result != nullptr) *result = rc;
-  return copy;
-}
-
-void release_for_target(ITqcNetworkAddress *address) {
-  if (address != nullptr) address->release();
-}
-
-bool equal_for_target(const ITqcNetworkAddress *a, const ITqcNetworkAddress *b) {
-  return a != nullptr && a->is_equal(b);
-}
-
-const STqsAddressHooks kTargetHooks = {clone_for_target, release_for_target, equal_for_target};
-
-// SNMP targets sit below this layer and handle their addresses through
-// these hooks; installed at load so that every target can copy one.
-const bool g_target_hooks_installed = (tqs_set_address_hooks(&kTargetHooks), true);
-
 }  // namespace
 
 int tqc_family_of_protocol(EProtocol protocol) {
@@ -209,7 +182,6 @@ EProtocol tqc_protocol_of_family(int family) {
 }
 
 ITqcNetworkAddress *tqc_create_network_address(int32_t *result) {
-  (void)g_target_hooks_installed;
   ITqcNetworkAddress *made = new (std::nothrow) CTqcNetworkAddress();
   if (result != nullptr) *result = made != nullptr ? QMR_OK : QMR_E_NO_MEMORY;
   return made;

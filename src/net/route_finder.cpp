@@ -6,6 +6,7 @@
 #include <new>
 
 #include "net/address_service.h"
+#include "net/ipv4_text.h"
 #include "qmr.h"
 
 namespace {
@@ -18,21 +19,6 @@ std::mutex g_finder_lock;
 
 ITqcRouteTableSource *tqc_set_route_table_source(ITqcRouteTableSource *source) {
   return g_source.exchange(source, std::memory_order_acq_rel);
-}
-
-bool tqc_ipv4_text_to_number(const char *text, uint32_t *number) {
-  if (text == nullptr || number == nullptr) return false;
-  int f[4] = {};
-  if (std::sscanf(text, "%d.%d.%d.%d", &f[0], &f[1], &f[2], &f[3]) != 4) return false;
-  uint32_t value = 0;
-  for (int v : f) value = (value << 8) | (static_cast<uint32_t>(v) & 0xffu);
-  *number = value;
-  return true;
-}
-
-void tqc_ipv4_number_to_text(uint32_t number, char text[16]) {
-  std::snprintf(text, 16, "%d.%d.%d.%d", static_cast<int>(number >> 24), static_cast<int>((number >> 16) & 0xff),
-                static_cast<int>((number >> 8) & 0xff), static_cast<int>(number & 0xff));
 }
 
 int32_t tqc_choose_route(const std::vector<TqcRouteEntry> &routes, uint32_t destination, int32_t *if_index) {

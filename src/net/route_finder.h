@@ -21,7 +21,8 @@ struct TqcInterfaceAddressEntry {
   uint32_t address;
 };
 
-// Where the tables come from (the local interface provider).
+// Where the tables come from: the local interface provider of the session
+// layer, handed over by the library handle's factory.
 class ITqcRouteTableSource {
  public:
   // Fresh route and address tables: 0 or an error code.
@@ -42,11 +43,6 @@ int32_t tqc_choose_route(const std::vector<TqcRouteEntry> &routes, uint32_t dest
 int32_t tqc_choose_source(const std::vector<TqcRouteEntry> &routes,
                           const std::vector<TqcInterfaceAddressEntry> &addresses, uint32_t destination,
                           uint32_t *source);
-
-// Dotted text to number and back (four decimal fields, the first most
-// significant); false when the text has not four fields.
-bool tqc_ipv4_text_to_number(const char *text, uint32_t *number);
-void tqc_ipv4_number_to_text(uint32_t number, char text[16]);
 
 class CTqcRouteFinder {
  public:

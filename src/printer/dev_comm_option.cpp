@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "api/plugin_usm.h"
 #include "log/log.h"
 #include "printer/printer_read.h"
+#include "session/plugin_usm.h"
 
 namespace {
 

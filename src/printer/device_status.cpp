@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "api/plugin_usm.h"
 #include "printer/printer_read.h"
+#include "session/plugin_usm.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "net/network_address.h"
+#include "net/owned.h"
 #include "qmr.h"
-#include "session/releaser.h"
 #include "session/usm_record.h"
 #include "snmp/object_list.h"
 

@@ -1,10 +1,10 @@
 // The device reads behind CQMRDevCommOption::refresh_options: system group,
 // Host Resources and Printer MIB tables and one private object.
-#include <strings.h>
-
 #include <cstring>
 
+#include "net/text_case.h"
 #include "printer/dev_comm_option.h"
+#include "printer/input_tray_columns.h"
 #include "printer/media_size.h"
 #include "printer/printer_read.h"
 #include "snmp/pdu.h"
@@ -40,33 +40,6 @@ constexpr char kStorageRamDisk[] = "1.3.6.1.2.1.25.2.1.8";
 // Longest storage type text compared; longer ones match nothing anyway.
 constexpr size_t kOidTextSize = 256;
 
-// prtInputTable.
-constexpr const char *kInputColumns[] = {
-    "1.3.6.1.2.1.43.8.2.1.2",   // type
-    "1.3.6.1.2.1.43.8.2.1.3",   // dimension unit
-    "1.3.6.1.2.1.43.8.2.1.6",   // chosen feed-direction dimension
-    "1.3.6.1.2.1.43.8.2.1.7",   // chosen cross-feed dimension
-    "1.3.6.1.2.1.43.8.2.1.8",   // capacity unit
-    "1.3.6.1.2.1.43.8.2.1.9",   // maximum capacity
-    "1.3.6.1.2.1.43.8.2.1.10",  // current level
-    "1.3.6.1.2.1.43.8.2.1.13",  // name
-    "1.3.6.1.2.1.43.8.2.1.15",  // model
-    "1.3.6.1.2.1.43.8.2.1.18",  // description
-    "1.3.6.1.2.1.43.8.2.1.21",  // media type
-};
-enum {
-  kInputType,
-  kInputUnit,
-  kInputFeed,
-  kInputCrossFeed,
-  kInputCapacityUnit,
-  kInputMax,
-  kInputLevel,
-  kInputName,
-  kInputModel,
-  kInputDescr,
-  kInputMediaType,
-};
 constexpr int32_t kInputTypeSheetFeedManual = 5;
 constexpr int32_t kUnknownCapacity = -1;
 
@@ -169,18 +142,18 @@ int32_t CQMRDevCommOption::refresh_storage_info() {
 int32_t CQMRDevCommOption::refresh_input_tray_table() {
   SQMRDeviceTarget target;
   device_target(&target);
-  return qmr_for_each_table_row(target, kInputColumns, [this](const ITqsPdu *row, uint32_t position) {
+  return qmr_for_each_table_row(target, kQMRInputTrayColumns, [this](const ITqsPdu *row, uint32_t position) {
     const int32_t type = qmr_row_integer(row, kInputType);
-    const int32_t feed = qmr_row_integer(row, kInputFeed);
-    const int32_t crossFeed = qmr_row_integer(row, kInputCrossFeed);
+    const int32_t feed = qmr_row_integer(row, kInputChosenFeed);
+    const int32_t crossFeed = qmr_row_integer(row, kInputChosenCrossFeed);
     int32_t sizeCode = kQMRUnknownMediaSize;
     int32_t direction = kQMRUnknownFeedDirection;
-    MediaDimensionToMediumSize(qmr_row_integer(row, kInputUnit), feed, crossFeed, &sizeCode,
+    MediaDimensionToMediumSize(qmr_row_integer(row, kInputDimUnit), feed, crossFeed, &sizeCode,
                                &direction);
     int32_t maxCapacity = kUnknownCapacity;
     int32_t percent = kUnknownCapacity;
-    ConvertMediumLevel(qmr_row_integer(row, kInputCapacityUnit), qmr_row_integer(row, kInputMax),
-                       qmr_row_integer(row, kInputLevel), &maxCapacity, &percent);
+    ConvertMediumLevel(qmr_row_integer(row, kInputCapacityUnit), qmr_row_integer(row, kInputMaxCapacity),
+                       qmr_row_integer(row, kInputCurrentLevel), &maxCapacity, &percent);
     if (type == kInputTypeSheetFeedManual) m_manualFeedTray = 1;
     if (m_inputTrayCount >= kQMRMaxTrayEntries) return QMR_OK;
     SQMRInputTrayEntry &entry = m_inputTrays[m_inputTrayCount++];
@@ -194,7 +167,7 @@ int32_t CQMRDevCommOption::refresh_input_tray_table() {
     entry.chosenCrossFeedDimension = crossFeed;
     qmr_row_text(row, kInputName, entry.name);
     qmr_row_text(row, kInputModel, entry.modelName);
-    qmr_row_text(row, kInputDescr, entry.description);
+    qmr_row_text(row, kInputDescription, entry.description);
     qmr_row_text(row, kInputMediaType, entry.mediaType);
     return QMR_OK;
   });
@@ -207,7 +180,7 @@ int32_t CQMRDevCommOption::refresh_output_tray_table() {
     char model[kOidTextSize];
     qmr_row_text(row, kOutputModel, model, sizeof model);
     // Every row overwrites the flag: the last output tray decides.
-    m_notCentreTray = strcasecmp(model, kCentreTrayModel) != 0 ? 1 : 0;
+    m_notCentreTray = tqc_equal_ignoring_case(model, kCentreTrayModel) ? 0 : 1;
     const int32_t offsetStacking = qmr_row_integer(row, kOutputOffsetStacking);
     if (offsetStacking == kOffsetStackingOn) m_offsetStacking = 1;
     if (m_outputTrayCount < kQMRMaxTrayEntries) {

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "log/log.h"
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"
 #include "snmp/var_bind.h"

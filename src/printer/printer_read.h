@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "net/network_address.h"
+#include "net/owned.h"
 #include "session/get_data.h"
-#include "session/releaser.h"
 #include "snmp/object_list.h"
 
 class ITqsOid;

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "log/log.h"
+#include "net/octet_buffer.h"
 #include "printer/device_status.h"
 #include "printer/printer_read.h"
 #include "printer/status_row.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 
 namespace {

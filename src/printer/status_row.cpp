@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "net/owned.h"
 #include "printer/printer_read.h"
-#include "session/releaser.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 

@@ -1,34 +1,9 @@
 // Input and output tray records from the Printer MIB.
 #include "printer/device_status.h"
+#include "printer/input_tray_columns.h"
 #include "printer/status_records.h"
 
 namespace {
-
-// prtInputTable columns, in record order.
-constexpr const char *kInputColumns[] = {
-    "1.3.6.1.2.1.43.8.2.1.2",  "1.3.6.1.2.1.43.8.2.1.3",  "1.3.6.1.2.1.43.8.2.1.4",
-    "1.3.6.1.2.1.43.8.2.1.5",  "1.3.6.1.2.1.43.8.2.1.6",  "1.3.6.1.2.1.43.8.2.1.7",
-    "1.3.6.1.2.1.43.8.2.1.8",  "1.3.6.1.2.1.43.8.2.1.9",  "1.3.6.1.2.1.43.8.2.1.10",
-    "1.3.6.1.2.1.43.8.2.1.11", "1.3.6.1.2.1.43.8.2.1.12", "1.3.6.1.2.1.43.8.2.1.13",
-    "1.3.6.1.2.1.43.8.2.1.18", "1.3.6.1.2.1.43.8.2.1.21", "1.3.6.1.2.1.43.8.2.1.22",
-};
-enum {
-  kInputType,
-  kInputDimUnit,
-  kInputDeclaredFeed,
-  kInputDeclaredCrossFeed,
-  kInputChosenFeed,
-  kInputChosenCrossFeed,
-  kInputCapacityUnit,
-  kInputMaxCapacity,
-  kInputCurrentLevel,
-  kInputStatus,
-  kInputMediaName,
-  kInputName,
-  kInputDescription,
-  kInputMediaType,
-  kInputMediaColour,
-};
 
 // prtOutputTable: type, status, name, description.
 constexpr const char *kOutputColumns[] = {
@@ -43,7 +18,7 @@ enum { kOutputType, kOutputStatus, kOutputName, kOutputDescription };
 
 int32_t CQMRDeviceStatus::refresh_input_trays(int32_t *count) {
   return qmr_refresh_records(
-      target(false), kInputColumns, &m_inputTrays, count,
+      target(false), kQMRInputTrayColumns, &m_inputTrays, count,
       [](const CQMRStatusRow &row, QMRInputTrayInfo *record) {
         record->inputType = row.integer(kInputType);
         record->dimensionUnit = row.integer(kInputDimUnit);

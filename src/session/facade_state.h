@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "net/network_address.h"
-#include "session/releaser.h"
+#include "net/owned.h"
 #include "session/usm_record.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_target.h"

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
 #include "session/facade_state.h"
-#include "session/releaser.h"
 #include "session/session_dispatcher.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <unordered_set>
 
 #include "net/network_address.h"
-#include "session/releaser.h"
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
+#include "net/owned.h"
 
 // IP answers are always taken. An IPX answer is taken when the request went
 // to any network ("00000000" as network number) or when the sender's

@@ -3,12 +3,12 @@
 #include <cstring>
 #include <new>
 
+#include "net/octet_buffer.h"
+#include "net/owned.h"
 #include "qmr.h"
 #include "session/facade_state.h"
-#include "session/releaser.h"
 #include "session/session_dispatcher.h"
 #include "session/table_walk.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"

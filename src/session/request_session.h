@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 
 class CTqsRawPacket;
 class DataGramSocket;

@@ -5,7 +5,7 @@
 #include "log/log.h"
 #include "qmr.h"
 #include "session/request_session.h"
-#include "session/v3_session_factory.h"
+#include "session/v3/v3_session_factory.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_packet.h"
 #include "snmp/snmp_target.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 
 // Community targets of version 0 or 1 go to the request session, user-based
 // targets of version 2 to the SNMPv3 session; any other pair answers -2

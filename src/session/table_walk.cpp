@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "session/releaser.h"
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/var_bind.h"

@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "snmp/owned.h"
 #include "snmp/value_base.h"
 
 CTqsCommunityTarget *tqs_create_community_target(int32_t *result) {
@@ -26,7 +26,7 @@ int32_t CTqsCommunityTarget::reset() {
 }
 
 ITqsSnmpTarget *CTqsCommunityTarget::clone(int32_t *result) const {
-  TqsOwned<CTqsCommunityTarget> copy(tqs_create_community_target(result));
+  TqcOwned<CTqsCommunityTarget> copy(tqs_create_community_target(result));
   if (!copy) return nullptr;
   const int32_t rc = copy->assign(this);
   tqs_put_result(result, rc);

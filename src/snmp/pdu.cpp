@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
 #include "snmp/oid.h"
-#include "snmp/owned.h"
 #include "snmp/value_base.h"
 #include "snmp/var_bind.h"
 #include "snmp/var_bind_list.h"
@@ -17,7 +17,7 @@ bool both_absent_or_equal(const ITqsSnmpValue *a, const ITqsSnmpValue *b) {
 
 // A clone of `value`, or null for an absent one; false when cloning failed.
 template <class T, class Clone>
-bool clone_member(const T *value, TqsOwned<T> *out, Clone clone, int32_t *rc) {
+bool clone_member(const T *value, TqcOwned<T> *out, Clone clone, int32_t *rc) {
   out->reset();
   if (!value) return true;
   out->reset(clone(value, rc));
@@ -43,7 +43,7 @@ class CTqsPdu final : public ITqsPdu {
   }
 
   ITqsPdu *clone(int32_t *result) const override {
-    TqsOwned<CTqsPdu> copy(new (std::nothrow) CTqsPdu());
+    TqcOwned<CTqsPdu> copy(new (std::nothrow) CTqsPdu());
     const int32_t rc = copy ? copy->assign(this) : QMR_E_NO_MEMORY;
     tqs_put_result(result, rc);
     return rc == QMR_OK ? copy.release() : nullptr;
@@ -54,7 +54,7 @@ class CTqsPdu final : public ITqsPdu {
     if (other == this) return QMR_OK;
     int32_t rc = copy_header(other);
     if (rc != QMR_OK) return rc;
-    TqsOwned<ITqsVarBindList> list;
+    TqcOwned<ITqsVarBindList> list;
     if (!clone_member<ITqsVarBindList>(other->get_var_bind_list(), &list,
                                        [](const ITqsVarBindList *l, int32_t *r) { return l->clone(r); }, &rc)) {
       return rc;
@@ -68,8 +68,8 @@ class CTqsPdu final : public ITqsPdu {
     if (other == this) return QMR_OK;
     // Clones first, so that a failure leaves this PDU as it was.
     int32_t rc = QMR_OK;
-    TqsOwned<ITqsSnmpValue> stamp;
-    TqsOwned<ITqsOid> trap;
+    TqcOwned<ITqsSnmpValue> stamp;
+    TqcOwned<ITqsOid> trap;
     if (!clone_member<ITqsSnmpValue>(other->get_time_stamp(), &stamp,
                                      [](const ITqsSnmpValue *v, int32_t *r) { return v->clone(r); }, &rc) ||
         !clone_member<ITqsOid>(other->get_trap_oid(), &trap,
@@ -107,7 +107,7 @@ class CTqsPdu final : public ITqsPdu {
   }
   ITqsVarBindList *get_var_bind_list() const override { return m_list.get(); }
   int32_t set_var_bind_list(ITqsVarBindList *list) override {
-    tqs_replace(m_list, list);
+    tqc_replace(m_list, list);
     return QMR_OK;
   }
   ITqsVarBindList *take_var_bind_list() override { return m_list.release(); }
@@ -156,13 +156,13 @@ class CTqsPdu final : public ITqsPdu {
 
   int32_t set_time_stamp(ITqsSnmpValue *time_stamp) override {
     if (time_stamp && time_stamp->type() != kTqsTimeTicks) return QMR_E_INVALID_ARG;
-    tqs_replace(m_timeStamp, time_stamp);
+    tqc_replace(m_timeStamp, time_stamp);
     return QMR_OK;
   }
   int32_t set_trap_oid(ITqsSnmpValue *trap_oid) override {
     ITqsOid *oid = trap_oid ? trap_oid->as_oid() : nullptr;
     if (trap_oid && (trap_oid->type() != kTqsObjectId || !oid)) return QMR_E_INVALID_ARG;
-    tqs_replace(m_trapOid, oid);
+    tqc_replace(m_trapOid, oid);
     return QMR_OK;
   }
 
@@ -177,12 +177,12 @@ class CTqsPdu final : public ITqsPdu {
   }
 
   int32_t m_type = kTqsPduNone;
-  TqsOwned<ITqsVarBindList> m_list;
+  TqcOwned<ITqsVarBindList> m_list;
   int32_t m_requestId = 0;
   int32_t m_errorStatus = 0;
   int64_t m_errorIndex = 0;
-  TqsOwned<ITqsSnmpValue> m_timeStamp;
-  TqsOwned<ITqsOid> m_trapOid;
+  TqcOwned<ITqsSnmpValue> m_timeStamp;
+  TqcOwned<ITqsOid> m_trapOid;
 };
 
 }  // namespace

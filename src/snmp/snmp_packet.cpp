@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "snmp/owned.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_target.h"
 #include "snmp/value_base.h"
@@ -20,7 +20,7 @@ class CTqsSnmpPacket final : public ITqsSnmpPacket {
 
   ITqsSnmpPacket *clone(int32_t *result) const override {
     int32_t rc = QMR_OK;
-    TqsOwned<CTqsSnmpPacket> copy(new (std::nothrow) CTqsSnmpPacket());
+    TqcOwned<CTqsSnmpPacket> copy(new (std::nothrow) CTqsSnmpPacket());
     if (!copy) rc = QMR_E_NO_MEMORY;
     if (rc == QMR_OK && m_pdu) copy->m_pdu.reset(m_pdu->clone(&rc));
     if (rc == QMR_OK && m_target) copy->m_target.reset(m_target->clone(&rc));
@@ -38,11 +38,11 @@ class CTqsSnmpPacket final : public ITqsSnmpPacket {
   }
 
   int32_t set_target(ITqsSnmpTarget *target) override {
-    tqs_replace(m_target, target);
+    tqc_replace(m_target, target);
     return QMR_OK;
   }
   int32_t set_pdu(ITqsPdu *pdu) override {
-    tqs_replace(m_pdu, pdu);
+    tqc_replace(m_pdu, pdu);
     return QMR_OK;
   }
   ITqsSnmpTarget *take_target() override { return m_target.release(); }
@@ -53,8 +53,8 @@ class CTqsSnmpPacket final : public ITqsSnmpPacket {
  private:
   ~CTqsSnmpPacket() = default;
 
-  TqsOwned<ITqsPdu> m_pdu;
-  TqsOwned<ITqsSnmpTarget> m_target;
+  TqcOwned<ITqsPdu> m_pdu;
+  TqcOwned<ITqsSnmpTarget> m_target;
 };
 
 }  // namespace

@@ -1,21 +1,9 @@
 #include "snmp/snmp_target.h"
 
-#include <atomic>
-
 #include "qmr.h"
 #include "snmp/community_target.h"
 #include "snmp/value_base.h"
 #include "snmp/value_visitor.h"
-
-namespace {
-
-std::atomic<const STqsAddressHooks *> g_addressHooks{nullptr};
-
-}  // namespace
-
-void tqs_set_address_hooks(const STqsAddressHooks *hooks) { g_addressHooks.store(hooks); }
-
-const STqsAddressHooks *tqs_address_hooks() { return g_addressHooks.load(); }
 
 ITqsSnmpTarget *tqs_create_target_of_kind(int32_t kind, int32_t *result) {
   if (kind != kTqsCommunityKind) {
@@ -68,18 +56,12 @@ uint16_t CTqsSnmpTargetBase::get_port() const { return m_port; }
 
 int32_t CTqsSnmpTargetBase::set_address(const ITqcNetworkAddress *address) {
   ITqcNetworkAddress *copy = nullptr;
-  const STqsAddressHooks *hooks = nullptr;
   if (address) {
-    hooks = tqs_address_hooks();
-    if (!hooks) return QMR_E_NOT_SUPPORTED;
-    int32_t rc = QMR_E_NO_MEMORY;
-    copy = hooks->clone(address, &rc);
+    const int32_t rc = address->clone(&copy);
     if (!copy) return rc != QMR_OK ? rc : QMR_E_NO_MEMORY;
   }
-  // Freed with the hooks it was copied with.
-  if (m_pAddress) m_pAddressHooks->release(m_pAddress);
+  if (m_pAddress) m_pAddress->release();
   m_pAddress = copy;
-  m_pAddressHooks = hooks;
   return QMR_OK;
 }
 
@@ -104,5 +86,5 @@ bool CTqsSnmpTargetBase::base_equals(const ITqsSnmpTarget &other) const {
   }
   const ITqcNetworkAddress *address = other.get_address();
   if (!m_pAddress || !address) return !m_pAddress && !address;
-  return m_pAddressHooks->equal(m_pAddress, address);
+  return m_pAddress->is_equal(address);
 }

@@ -4,15 +4,15 @@
 
 #include <cstdint>
 
+#include "net/network_address.h"
 #include "snmp/snmp_types.h"
 
-class ITqcNetworkAddress;  // the transport layer's address (net/)
 class ITqsTargetVisitor;
 
 // Fields after creation and after reset(): version -1, time-out -1 (ms),
 // retries 0, maximum message size 0, local port 0 (any), no address.
 // Results: 0, -2 null or mismatching argument, -3 out of memory, -5 not
-// offered (also: an address given while no address hooks are installed).
+// offered.
 class ITqsSnmpTarget {
  public:
   // Calls the visitor's header operation with this target.
@@ -46,19 +46,6 @@ class ITqsSnmpTarget {
  protected:
   virtual ~ITqsSnmpTarget() = default;
 };
-
-// The address class lives in the transport layer above this one, so the
-// targets copy, compare and free addresses through these hooks, which that
-// layer installs once at start-up (tests may install their own).
-struct STqsAddressHooks {
-  // A new copy of `address`, or null with a result code.
-  ITqcNetworkAddress *(*clone)(const ITqcNetworkAddress *address, int32_t *result);
-  void (*release)(ITqcNetworkAddress *address);
-  bool (*equal)(const ITqcNetworkAddress *a, const ITqcNetworkAddress *b);
-};
-// Installs the hooks (null uninstalls). The struct must outlive its use.
-void tqs_set_address_hooks(const STqsAddressHooks *hooks);
-const STqsAddressHooks *tqs_address_hooks();
 
 // A new target of `kind` (the decoder's translate type): kTqsCommunityKind
 // gives a community target; any other kind gives null with -2.
@@ -99,7 +86,6 @@ class CTqsSnmpTargetBase : public ITqsSnmpTarget {
   int64_t m_maxMessageSize = 0;
   uint16_t m_port = 0;
   ITqcNetworkAddress *m_pAddress = nullptr;
-  const STqsAddressHooks *m_pAddressHooks = nullptr;  // those m_pAddress was made with
 };
 
 #endif  // QMR_SNMP_SNMP_TARGET_H

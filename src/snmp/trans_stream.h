@@ -61,6 +61,7 @@ class TransStreamEncoder final : public ITqsMessageEncoder {
   int32_t write_oid(const ITqsOid *oid);
 
  private:
+  // The value's element; the encoder's one type dispatch.
   int32_t write_value(ITqsSnmpValue *value);
 
   CTqsRawPacket *m_pOut = nullptr;
@@ -114,11 +115,15 @@ class TransStreamDecoder final : public ITqsMessageDecoder {
 
   // The outer SEQUENCE: trims trailing bytes, refuses a short datagram.
   int32_t open_message();
-  int32_t read_unsigned(ITqsSnmpValue *value);
-  int32_t read_empty(ITqsSnmpValue *value);
   int32_t read_var_bind(CTqsVarBind *var_bind);
-  // The value's element, whose tag equals the value's type.
-  int32_t read_value(ITqsSnmpValue *value, uint8_t tag);
+  // The value's element, whose tag equals the value's type; the decoder's
+  // one type dispatch.
+  int32_t read_value(ITqsSnmpValue *value, uint32_t type);
+  // The types read_value leaves to it: the exceptions, Opaque and the
+  // addresses, Counter64. Kept out of line.
+  __attribute__((noinline)) int32_t read_rare_value(ITqsSnmpValue *value, uint32_t type);
+  // An element of `tag` without content.
+  int32_t read_empty(uint8_t tag);
   // Reads an OID element into `oid`; on failure `oid` is left empty.
   int32_t read_oid(CTqsOid *oid);
 

@@ -288,7 +288,7 @@ int32_t TransStreamDecoder::code_v1_trap_header(ITqsPdu *pdu) {
       return rc;
     }
   }
-  return read_unsigned(time_stamp);
+  return read_value(time_stamp, time_stamp->type());
 }
 
 int32_t TransStreamDecoder::code_v2_trap_header(ITqsPdu *) { return QMR_E_NOT_SUPPORTED; }
@@ -360,36 +360,80 @@ int32_t TransStreamDecoder::read_var_bind(CTqsVarBind *var_bind) {
   return QMR_OK;
 }
 
-// The factory makes one class per type code, so once the value's type
-// equals the tag its class is known and the common types are filled
-// directly; the rest go through the visitor.
-int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint8_t tag) {
+// The decoder's one type dispatch. The factory makes one class per type
+// code, so once the value's type equals the tag its class is known and the
+// common types are filled directly, without a virtual call per field. The
+// rarer types are read out of line (read_rare_value), which keeps this hot
+// part small and free of a jump table.
+int32_t TransStreamDecoder::read_value(ITqsSnmpValue *value, uint32_t type) {
   uint32_t bits = 0;
-  switch (tag) {
-    case kBerTagInteger:
-      if (m_reader.read_integer(tag, &bits) != QMR_OK) return QMR_E_DECODE;
+  switch (type) {
+    case kTqsInteger:
+      if (m_reader.read_integer(kBerTagInteger, &bits) != QMR_OK) return QMR_E_DECODE;
       static_cast<CTqsInteger *>(value)->set_number(static_cast<int32_t>(bits));
       return QMR_OK;
-    case kBerTagCounter32:
-    case kBerTagGauge32:
-    case kBerTagTimeTicks:
-      if (m_reader.read_integer(tag, &bits) != QMR_OK) return QMR_E_DECODE;
+    case kTqsCounter32:
+    case kTqsGauge32:
+    case kTqsTimeTicks:
+      if (m_reader.read_integer(static_cast<uint8_t>(type), &bits) != QMR_OK) return QMR_E_DECODE;
       static_cast<CTqsUnsigned32 *>(value)->set_number(bits);
       return QMR_OK;
-    case kBerTagOctetString: {
+    case kTqsOctetString: {
       uint32_t length = 0;
       const uint8_t *bytes = nullptr;
-      if (m_reader.read_header(tag, &length) != QMR_OK || m_reader.read_octets(length, &bytes) != QMR_OK) {
+      if (m_reader.read_header(kBerTagOctetString, &length) != QMR_OK ||
+          m_reader.read_octets(length, &bytes) != QMR_OK) {
         return QMR_E_DECODE;
       }
       return as_decode_result(static_cast<CTqsOctetString *>(value)->CTqsOctetString::set_bytes(bytes, length));
     }
-    case kBerTagOid:
+    case kTqsObjectId:
       return read_oid(static_cast<CTqsOid *>(value));
-    case kBerTagNull:
-      return read_empty(value);
+    case kTqsNull:
+      return read_empty(kBerTagNull);
     default:
-      return value->accept(this);
+      return read_rare_value(value, type);
+  }
+}
+
+// An element without content (NULL, the exceptions).
+int32_t TransStreamDecoder::read_empty(uint8_t tag) {
+  uint32_t length = 0;
+  if (m_reader.read_header(tag, &length) != QMR_OK || length != 0) return QMR_E_DECODE;
+  return QMR_OK;
+}
+
+int32_t TransStreamDecoder::read_rare_value(ITqsSnmpValue *value, uint32_t type) {
+  uint32_t length = 0;
+  switch (type) {
+    case kTqsOpaque:
+    case kTqsIpAddress:
+    case kTqsIpv6Address: {
+      // Through the value's own set_bytes, which checks an address's length.
+      const uint8_t *bytes = nullptr;
+      if (m_reader.read_header(static_cast<uint8_t>(type), &length) != QMR_OK ||
+          m_reader.read_octets(length, &bytes) != QMR_OK) {
+        return QMR_E_DECODE;
+      }
+      return as_decode_result(value->set_bytes(bytes, length));
+    }
+    case kTqsCounter64: {
+      uint32_t high = 0;
+      uint32_t low = 0;
+      if (m_reader.read_header(kBerTagCounter64, &length) != QMR_OK) return QMR_E_DECODE;
+      if (m_reader.read_counter64_content(length, &high, &low) != QMR_OK) {
+        snmp_log().write(kLogError, "decode error: counter64 format is wrong.");
+        return QMR_E_DECODE;
+      }
+      value->set_high(high);
+      return value->set_low(low);
+    }
+    case kTqsNoSuchObject:
+    case kTqsNoSuchInstance:
+    case kTqsEndOfMibView:
+      return read_empty(static_cast<uint8_t>(type));
+    default:
+      return QMR_E_NOT_SUPPORTED;  // UDP and IPX addresses have no BER form
   }
 }
 
@@ -426,58 +470,17 @@ int32_t TransStreamDecoder::read_oid(CTqsOid *oid) {
   return QMR_OK;
 }
 
-int32_t TransStreamDecoder::read_unsigned(ITqsSnmpValue *value) {
-  uint32_t bits = 0;
-  if (m_reader.read_integer(static_cast<uint8_t>(value->type()), &bits) != QMR_OK) return QMR_E_DECODE;
-  return value->set_uint32(bits);
-}
-
-int32_t TransStreamDecoder::read_empty(ITqsSnmpValue *value) {
-  uint32_t length = 0;
-  if (m_reader.read_header(static_cast<uint8_t>(value->type()), &length) != QMR_OK || length != 0) {
-    return QMR_E_DECODE;
-  }
-  return QMR_OK;
-}
-
+// Every visit goes through read_value, the decoder's one type dispatch.
 int32_t TransStreamDecoder::visit_oid(ITqsOid *value) { return read_oid(tqs_concrete_oid(value)); }
-
-int32_t TransStreamDecoder::visit_octet_string(ITqsSnmpValue *value) {
-  uint32_t length = 0;
-  const uint8_t *bytes = nullptr;
-  if (m_reader.read_header(static_cast<uint8_t>(value->type()), &length) != QMR_OK ||
-      m_reader.read_octets(length, &bytes) != QMR_OK) {
-    return QMR_E_DECODE;
-  }
-  return as_decode_result(value->set_bytes(bytes, length));
-}
-
-int32_t TransStreamDecoder::visit_integer(ITqsSnmpValue *value) {
-  uint32_t bits = 0;
-  if (m_reader.read_integer(kBerTagInteger, &bits) != QMR_OK) return QMR_E_DECODE;
-  return value->set_int32(static_cast<int32_t>(bits));
-}
-
-int32_t TransStreamDecoder::visit_null(ITqsSnmpValue *value) { return read_empty(value); }
-int32_t TransStreamDecoder::visit_counter32(ITqsSnmpValue *value) { return read_unsigned(value); }
-int32_t TransStreamDecoder::visit_gauge32(ITqsSnmpValue *value) { return read_unsigned(value); }
-int32_t TransStreamDecoder::visit_time_ticks(ITqsSnmpValue *value) { return read_unsigned(value); }
-
-int32_t TransStreamDecoder::visit_counter64(ITqsSnmpValue *value) {
-  uint32_t length = 0;
-  uint32_t high = 0;
-  uint32_t low = 0;
-  if (m_reader.read_header(kBerTagCounter64, &length) != QMR_OK) return QMR_E_DECODE;
-  if (m_reader.read_counter64_content(length, &high, &low) != QMR_OK) {
-    snmp_log().write(kLogError, "decode error: counter64 format is wrong.");
-    return QMR_E_DECODE;
-  }
-  value->set_high(high);
-  return value->set_low(low);
-}
-
-int32_t TransStreamDecoder::visit_ip_address(ITqsSnmpValue *value) { return visit_octet_string(value); }
-int32_t TransStreamDecoder::visit_ipv6_address(ITqsSnmpValue *value) { return visit_octet_string(value); }
-int32_t TransStreamDecoder::visit_udp_address(ITqsSnmpValue *) { return QMR_E_NOT_SUPPORTED; }
-int32_t TransStreamDecoder::visit_ipx_address(ITqsSnmpValue *) { return QMR_E_NOT_SUPPORTED; }
-int32_t TransStreamDecoder::visit_exception(ITqsSnmpValue *value) { return read_empty(value); }
+int32_t TransStreamDecoder::visit_octet_string(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_integer(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_null(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_counter32(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_gauge32(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_time_ticks(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_counter64(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_ip_address(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_ipv6_address(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_udp_address(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_ipx_address(ITqsSnmpValue *value) { return read_value(value, value->type()); }
+int32_t TransStreamDecoder::visit_exception(ITqsSnmpValue *value) { return read_value(value, value->type()); }

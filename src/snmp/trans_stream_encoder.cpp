@@ -62,48 +62,20 @@ int32_t TransStreamEncoder::write_oid(const ITqsOid *oid) {
   return QMR_OK;
 }
 
+// Every visit goes through write_value, the encoder's one type dispatch.
 int32_t TransStreamEncoder::visit_oid(ITqsOid *value) { return write_oid(value); }
-
-int32_t TransStreamEncoder::visit_octet_string(ITqsSnmpValue *value) {
-  uint32_t length = 0;
-  const uint8_t *bytes = value->get_bytes(&length);
-  m_lastSize = m_writer.put_octets(static_cast<uint8_t>(value->type()), bytes, bytes ? length : 0);
-  return QMR_OK;
-}
-
-int32_t TransStreamEncoder::visit_integer(ITqsSnmpValue *value) {
-  m_lastSize = m_writer.put_int32(kBerTagInteger, value->get_int32());
-  return QMR_OK;
-}
-
-int32_t TransStreamEncoder::visit_null(ITqsSnmpValue *) {
-  m_lastSize = m_writer.put_empty(kBerTagNull);
-  return QMR_OK;
-}
-
-int32_t TransStreamEncoder::visit_counter32(ITqsSnmpValue *value) { return visit_gauge32(value); }
-
-int32_t TransStreamEncoder::visit_gauge32(ITqsSnmpValue *value) {
-  m_lastSize = m_writer.put_uint32(static_cast<uint8_t>(value->type()), value->get_uint32());
-  return QMR_OK;
-}
-
-int32_t TransStreamEncoder::visit_time_ticks(ITqsSnmpValue *value) { return visit_gauge32(value); }
-
-int32_t TransStreamEncoder::visit_counter64(ITqsSnmpValue *value) {
-  m_lastSize = m_writer.put_counter64(kBerTagCounter64, value->get_high(), value->get_low());
-  return QMR_OK;
-}
-
-int32_t TransStreamEncoder::visit_ip_address(ITqsSnmpValue *value) { return visit_octet_string(value); }
-int32_t TransStreamEncoder::visit_ipv6_address(ITqsSnmpValue *value) { return visit_octet_string(value); }
-int32_t TransStreamEncoder::visit_udp_address(ITqsSnmpValue *) { return QMR_E_NOT_SUPPORTED; }
-int32_t TransStreamEncoder::visit_ipx_address(ITqsSnmpValue *) { return QMR_E_NOT_SUPPORTED; }
-
-int32_t TransStreamEncoder::visit_exception(ITqsSnmpValue *value) {
-  m_lastSize = m_writer.put_empty(static_cast<uint8_t>(value->type()));
-  return QMR_OK;
-}
+int32_t TransStreamEncoder::visit_octet_string(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_integer(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_null(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_counter32(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_gauge32(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_time_ticks(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_counter64(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_ip_address(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_ipv6_address(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_udp_address(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_ipx_address(ITqsSnmpValue *value) { return write_value(value); }
+int32_t TransStreamEncoder::visit_exception(ITqsSnmpValue *value) { return write_value(value); }
 
 // Community then version, so that the version reads first.
 int32_t TransStreamEncoder::visit_header(ITqsSnmpTarget *target) {
@@ -199,7 +171,12 @@ int32_t TransStreamEncoder::code_var_bind(ITqsVarBind *var_bind) {
   ITqsOid *name = concrete->get_name();
   if (name == nullptr) return QMR_E_INVALID_ARG;
   ITqsSnmpValue *value = concrete->get_value();
-  int32_t rc = value != nullptr ? write_value(value) : visit_null(nullptr);  // an absent value goes out as NULL
+  int32_t rc = QMR_OK;
+  if (value != nullptr) {
+    rc = write_value(value);
+  } else {
+    m_lastSize = m_writer.put_empty(kBerTagNull);  // an absent value goes out as NULL
+  }
   if (rc != QMR_OK) return rc;
   size_t content = m_lastSize;
   if ((rc = write_oid(name)) != QMR_OK) return rc;
@@ -208,14 +185,12 @@ int32_t TransStreamEncoder::code_var_bind(ITqsVarBind *var_bind) {
   return m_writer.overflow() ? QMR_E_MESSAGE_SIZE : QMR_OK;
 }
 
-// The factory makes one class per type code, so the common types are
-// written from their class directly; the rest go through the visitor.
+// The encoder's one type dispatch. The factory makes one class per type
+// code, so the common types are written from their class directly, without
+// a virtual call per field.
 int32_t TransStreamEncoder::write_value(ITqsSnmpValue *value) {
   const uint32_t type = value->type();
   switch (type) {
-    case kTqsNull:
-      m_lastSize = m_writer.put_empty(kBerTagNull);
-      return QMR_OK;
     case kTqsInteger:
       m_lastSize = m_writer.put_int32(kBerTagInteger, static_cast<const CTqsInteger *>(value)->number());
       return QMR_OK;
@@ -232,8 +207,25 @@ int32_t TransStreamEncoder::write_value(ITqsSnmpValue *value) {
     }
     case kTqsObjectId:
       return write_oid(static_cast<const CTqsOid *>(value));
+    case kTqsOpaque:
+    case kTqsIpAddress:
+    case kTqsIpv6Address: {
+      uint32_t length = 0;
+      const uint8_t *bytes = value->get_bytes(&length);
+      m_lastSize = m_writer.put_octets(static_cast<uint8_t>(type), bytes, bytes ? length : 0);
+      return QMR_OK;
+    }
+    case kTqsCounter64:
+      m_lastSize = m_writer.put_counter64(kBerTagCounter64, value->get_high(), value->get_low());
+      return QMR_OK;
+    case kTqsNull:
+    case kTqsNoSuchObject:
+    case kTqsNoSuchInstance:
+    case kTqsEndOfMibView:
+      m_lastSize = m_writer.put_empty(static_cast<uint8_t>(type));
+      return QMR_OK;
     default:
-      return value->accept(this);
+      return QMR_E_NOT_SUPPORTED;  // UDP and IPX addresses have no BER form
   }
 }
 

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "net/owned.h"
 #include "qmr.h"
 #include "snmp/pdu.h"
 #include "snmp/raw_packet.h"
@@ -34,11 +35,8 @@ class TransStreamCodec final : public ITqsCodec {
 };
 
 // Releases an encoder or decoder when the operation ends.
-struct CoderRelease {
-  void operator()(ITqsMessageCoder *c) const { c->release(); }
-};
 template <typename T>
-using CoderPtr = std::unique_ptr<T, CoderRelease>;
+using CoderPtr = TqcOwned<T>;
 
 // The selection is process-wide and unlocked: it is made at start-up.
 class CTqsTranslator final : public ITqsTranslator {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "snmp/owned.h"
 #include "snmp/value_base.h"
 
 namespace {
@@ -52,7 +52,7 @@ int32_t CTqsUserTarget::reset() {
 }
 
 ITqsSnmpTarget *CTqsUserTarget::clone(int32_t *result) const {
-  TqsOwned<CTqsUserTarget> copy(tqs_create_user_target(result));
+  TqcOwned<CTqsUserTarget> copy(tqs_create_user_target(result));
   if (!copy) return nullptr;
   const int32_t rc = copy->assign(this);
   tqs_put_result(result, rc);

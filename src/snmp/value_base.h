@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 

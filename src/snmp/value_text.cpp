@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 

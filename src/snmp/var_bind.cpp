@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "net/owned.h"
 #include "qmr.h"
 #include "snmp/oid.h"
-#include "snmp/owned.h"
 #include "snmp/value_base.h"
 #include "snmp/var_bind_impl.h"
 
@@ -18,7 +18,7 @@ bool both_absent_or_equal(const ITqsSnmpValue *a, const ITqsSnmpValue *b) {
 
 ITqsVarBind *CTqsVarBind::clone(int32_t *result) const {
   int32_t rc = QMR_OK;
-  TqsOwned<CTqsVarBind> copy(new (std::nothrow) CTqsVarBind());
+  TqcOwned<CTqsVarBind> copy(new (std::nothrow) CTqsVarBind());
   if (!copy) rc = QMR_E_NO_MEMORY;
   if (rc == QMR_OK && m_name) copy->m_name.reset(m_name->clone_oid(&rc));
   if (rc == QMR_OK && m_value) copy->m_value.reset(m_value->clone(&rc));
@@ -37,8 +37,8 @@ int32_t CTqsVarBind::set(ITqsOid *name, ITqsSnmpValue *value) {
     value = tqs_create_value(kTqsNull, &rc);
     if (!value) return rc;
   }
-  tqs_replace(m_name, name);
-  tqs_replace(m_value, value);
+  tqc_replace(m_name, name);
+  tqc_replace(m_value, value);
   return QMR_OK;
 }
 

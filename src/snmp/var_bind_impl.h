@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
+#include "net/owned.h"
 #include "qmr.h"
 #include "snmp/oid.h"
-#include "snmp/owned.h"
 #include "snmp/snmp_value.h"
 #include "snmp/var_bind.h"
 
@@ -25,11 +25,11 @@ class CTqsVarBind final : public ITqsVarBind {
   int32_t set_name_value(ITqsOid *name, ITqsSnmpValue *value) override { return set(name, value); }
   int32_t take(ITqsOid **name, ITqsSnmpValue **value) override;
   int32_t set_name(ITqsOid *name) override {
-    tqs_replace(m_name, name);
+    tqc_replace(m_name, name);
     return QMR_OK;
   }
   int32_t set_value(ITqsSnmpValue *value) override {
-    tqs_replace(m_value, value);
+    tqc_replace(m_value, value);
     return QMR_OK;
   }
   ITqsOid *get_name() const override { return m_name.get(); }
@@ -43,8 +43,8 @@ class CTqsVarBind final : public ITqsVarBind {
  private:
   ~CTqsVarBind() override = default;
 
-  TqsOwned<ITqsOid> m_name;
-  TqsOwned<ITqsSnmpValue> m_value;
+  TqcOwned<ITqsOid> m_name;
+  TqcOwned<ITqsSnmpValue> m_value;
   int32_t m_status = 0;
 };
 

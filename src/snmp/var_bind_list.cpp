@@ -3,8 +3,8 @@
 #include <new>
 #include <vector>
 
+#include "net/owned.h"
 #include "qmr.h"
-#include "snmp/owned.h"
 #include "snmp/snmp_types.h"
 #include "snmp/value_base.h"
 #include "snmp/var_bind.h"
@@ -133,7 +133,7 @@ class CTqsVarBindList final : public ITqsVarBindList {
   ITqsVarBindList *copy_range_of(uint32_t start, uint32_t count, int32_t *result) const {
     const size_t end = (count < m_items.size() - start) ? start + count : m_items.size();
     int32_t rc = QMR_OK;
-    TqsOwned<CTqsVarBindList> copy(new (std::nothrow) CTqsVarBindList());
+    TqcOwned<CTqsVarBindList> copy(new (std::nothrow) CTqsVarBindList());
     if (!copy || !copy->make_room(end - start)) rc = QMR_E_NO_MEMORY;
     for (size_t i = start; rc == QMR_OK && i < end; ++i) {
       ITqsVarBind *var_bind = m_items[i]->clone(&rc);

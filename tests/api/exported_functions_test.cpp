@@ -1,8 +1,13 @@
 // The exported functions as a host application sees them: through libqmr.so,
 // with no network (device reads and discovery stop before sending).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "qmr.h"
@@ -51,6 +56,34 @@ TEST_F(ApiTest, CommandStringChecksArgumentsAndLength) {
   EXPECT_EQ(QMR_E_INVALID_ARG, QMRCommandString(h_, "CmdSetCommunityWrite", too_long.c_str()));
   // An unknown command is refused as such before the value is looked at.
   EXPECT_EQ(QMR_E_NOT_SUPPORTED, QMRCommandString(h_, "CmdUnknown", too_long.c_str()));
+}
+
+// The trace log is off until a host asks for it, and "0" turns it off again.
+TEST_F(ApiTest, TraceLogCommand) {
+  for (const char *bad : {"", "x", "32", "-1", "1x", "4,", " 4", "99999999999"})
+    EXPECT_EQ(QMR_E_INVALID_ARG, QMRCommandString(h_, "CmdSetTraceLog", bad)) << bad;
+  char path[] = "/tmp/qmr-api-trace-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  auto logged = [&path] {
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  // An opening that nobody answers (a loopback address without an agent)
+  // runs a request session, which logs at the trace level.
+  auto open_unanswered = [this] { return QMRInitDevice(h_, "127.77.0.254", 1, 50, 0); };
+  EXPECT_NE(QMR_OK, open_unanswered());
+  EXPECT_EQ("", logged());
+  ASSERT_EQ(QMR_OK, QMRCommandString(h_, "CmdSetTraceLog", (std::string("31,") + path).c_str()));
+  EXPECT_NE(QMR_OK, open_unanswered());
+  const std::string on = logged();
+  EXPECT_NE(std::string::npos, on.find("send_sync")) << on;
+  ASSERT_EQ(QMR_OK, QMRCommandString(h_, "CmdSetTraceLog", "0"));
+  EXPECT_NE(QMR_OK, open_unanswered());
+  EXPECT_EQ(on, logged());
+  unlink(path);
+  std::remove((std::string(path) + ".bak").c_str());
 }
 
 TEST_F(ApiTest, CommandIntegerIsNeverSupported) {

@@ -14,10 +14,11 @@
 
 #include "net/addrinfo_service.h"
 #include "net/hostent_service.h"
+#include "net/ipv4_text.h"
 #include "net/network_address.h"
 #include "net/numeric_address.h"
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 
 namespace {
 
@@ -120,9 +121,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   exercise_object(text.c_str(), other.c_str(), port);
 
   uint8_t ipx[10];
-  unsigned int fields[4];
-  if (tqc_parse_ipv4_text(text.c_str(), fields))
-    for (unsigned int f : fields) check(f < 256, "IPv4 fields below 256");
+  uint8_t fields[4];
+  if (tqc_parse_decimal_ipv4(text.c_str(), fields)) {
+    char again[kTqcIPv4TextSize];
+    tqc_format_ipv4(fields, again);
+    uint8_t reread[4];
+    check(tqc_parse_decimal_ipv4(again, reread) && std::memcmp(fields, reread, 4) == 0, "IPv4 texts read back");
+  }
   if (tqc_parse_ipx_text(text.c_str(), ipx)) check(text.size() == 21, "IPX texts are 21 characters");
   return 0;
 }

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 

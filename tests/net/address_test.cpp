@@ -8,9 +8,8 @@
 #include "net/hostent_service.h"
 #include "net/network_address.h"
 #include "net/network_address_list.h"
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
-#include "snmp/snmp_target.h"
 
 namespace {
 
@@ -191,23 +190,6 @@ TEST(AddressFamilies, MapBothWays) {
   EXPECT_EQ(tqc_family_of_protocol(ITqcNetworkAddress::None), 0);
   EXPECT_EQ(tqc_protocol_of_family(23), ITqcNetworkAddress::IPv6);
   EXPECT_EQ(tqc_protocol_of_family(10), ITqcNetworkAddress::None);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(TargetHooks, InstalledByTheTransport) {
-  const STqsAddressHooks *hooks = tqs_address_hooks();
-  ASSERT_NE(hooks, nullptr);
-  ITqcNetworkAddress *a = tqc_create_network_address("10.0.0.1", 161);
-  int32_t rc = -99;
-  ITqcNetworkAddress *copy = hooks->clone(a, &rc);
-  ASSERT_EQ(rc, QMR_OK);
-  EXPECT_NE(copy, a);
-  EXPECT_TRUE(hooks->equal(a, copy));
-  hooks->release(copy);
-  hooks->release(a);
 }
 
 }  // namespace

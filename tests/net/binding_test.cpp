@@ -15,9 +15,9 @@
 #include "net/addrinfo_service.h"
 #include "net/ip_helper_api.h"
 #include "net/module_loader.h"
+#include "net/octet_buffer.h"
 #include "net/socket_api.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 #include "support/net_filtering_loader.h"
 
 namespace {

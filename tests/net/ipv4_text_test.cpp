@@ -63,3 +63,27 @@ TEST(IPv4Text, LeavesOtherFormsToInetAddr) {
 }
 
 }  // namespace
+
+// The IPv4-only address service's reading: decimal parts, leading zeros
+// allowed, and nothing but digits and dots.
+TEST(IPv4Text, DecimalReading) {
+  const struct {
+    const char *text;
+    bool read;
+    uint32_t number;
+  } cases[] = {{"010.0.0.001", true, 0x0A000001u}, {"255.255.255.255", true, 0xFFFFFFFFu},
+               {"192.168.1.20", true, 0xC0A80114u}, {"256.0.0.1", false, 0},
+               {"1.2.3", false, 0},                 {"1.2.3.4.", false, 0},
+               {"1..2.3", false, 0},                {" 1.2.3.4", false, 0},
+               {"+1.2.3.4", false, 0},              {"99999999999.1.1.1", false, 0}};
+  for (const auto &c : cases) {
+    uint32_t number = 0;
+    ASSERT_EQ(tqc_ipv4_text_to_number(c.text, &number), c.read) << c.text;
+    if (!c.read) continue;
+    EXPECT_EQ(number, c.number) << c.text;
+    char text[kTqcIPv4TextSize];
+    tqc_ipv4_number_to_text(number, text);
+    uint32_t again = 0;
+    EXPECT_TRUE(tqc_ipv4_text_to_number(text, &again) && again == number) << text;
+  }
+}

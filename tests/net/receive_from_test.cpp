@@ -6,13 +6,13 @@
 #include <cstring>
 
 #include "net/datagram_socket.h"
+#include "net/owned.h"
 #include "qmr.h"
-#include "snmp/owned.h"
 
 namespace {
 
-using Socket = TqsOwned<DataGramSocket>;
-using Address = TqsOwned<ITqcNetworkAddress>;
+using Socket = TqcOwned<DataGramSocket>;
+using Address = TqcOwned<ITqcNetworkAddress>;
 
 constexpr char kPayload[] = "\x30\x03\x02\x01\x07";
 constexpr uint32_t kPayloadLength = sizeof kPayload - 1;

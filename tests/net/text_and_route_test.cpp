@@ -4,6 +4,7 @@
 #include <string>
 
 #include "net/address_service.h"
+#include "net/ipv4_text.h"
 #include "net/route_finder.h"
 #include "qmr.h"
 

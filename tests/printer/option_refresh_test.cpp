@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "api/plugin_usm.h"
 #include "log/log_manager.h"
 #include "log/log_test_support.h"
 #include "printer/quince_option.h"
+#include "session/plugin_usm.h"
 #include "support/status_agent.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "api/plugin_usm.h"
+#include "net/owned.h"
 #include "printer/device_status.h"
-#include "snmp/owned.h"
+#include "session/plugin_usm.h"
 #include "support/status_agent.h"
 
 namespace status_test {
@@ -38,7 +38,7 @@ class CommunityUsm final : public IQMRPluginUSM {
   const char *get_text3() const override { return ""; }
 };
 
-using StatusPtr = TqsOwned<CQMRDeviceStatus>;
+using StatusPtr = TqcOwned<CQMRDeviceStatus>;
 
 // A reader opened on `address` that reads with `community` (empty: the
 // façade's default) and writes with `writeCommunity` (empty: "private").

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "session/request_id.h"
+#include "snmp/request_id.h"
 #include "session/session_dispatcher.h"
 #include "session_test_util.h"
 #include "snmp/snmp_packet.h"

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "net/network_address.h"
+#include "net/owned.h"
 #include "qmr.h"
 #include "session/find_device_responders.h"
-#include "session/releaser.h"
 
 namespace {
 

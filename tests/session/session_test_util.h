@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "net/network_address.h"
+#include "net/octet_buffer.h"
+#include "net/owned.h"
 #include "qmr.h"
-#include "session/releaser.h"
 #include "snmp/community_target.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/snmp_value.h"

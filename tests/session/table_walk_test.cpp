@@ -5,7 +5,7 @@
 #include <map>
 
 #include "session/table_walk.h"
-#include "session/snmp_session.h"
+#include "snmp/snmp_session.h"
 #include "session_test_util.h"
 
 using namespace session_test;

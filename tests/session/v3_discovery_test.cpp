@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "session/v3_library.h"
-#include "session/v3_request_session.h"
-#include "session/v3_session_factory.h"
+#include "session/v3/v3_library.h"
+#include "session/v3/v3_request_session.h"
+#include "session/v3/v3_session_factory.h"
 #include "session_test_util.h"
 #include "snmp/object_list.h"
 #include "snmp/snmp_packet.h"

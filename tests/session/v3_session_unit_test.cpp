@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "session/v3_library.h"
-#include "session/v3_session_factory.h"
-#include "session/v3_translation.h"
+#include "session/v3/v3_library.h"
+#include "session/v3/v3_session_factory.h"
+#include "session/v3/v3_translation.h"
 #include "session_test_util.h"
 #include "snmp/community_target.h"
 #include "v3_test_util.h"

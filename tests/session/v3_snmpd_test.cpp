@@ -18,8 +18,8 @@
 
 #include "session/get_data.h"
 #include "session/usm_record.h"
-#include "session/v3_library.h"
-#include "session/v3_session_factory.h"
+#include "session/v3/v3_library.h"
+#include "session/v3/v3_session_factory.h"
 #include "session_test_util.h"
 #include "snmp/object_list.h"
 #include "support/snmpd_agent.h"

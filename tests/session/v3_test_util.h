@@ -10,8 +10,8 @@
 #include <string>
 
 #include "net/network_address.h"
+#include "net/owned.h"
 #include "qmr.h"
-#include "session/releaser.h"
 #include "snmp/user_target.h"
 
 namespace v3_test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codec_netsnmp_peer.h"
+#include "support/codec_netsnmp_peer.h"
 #include "codec_support.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "net/octet_buffer.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
 #include "snmp/raw_packet.h"

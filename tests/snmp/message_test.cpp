@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "net/network_address.h"
+#include "net/owned.h"
 #include "qmr.h"
 #include "snmp/community_target.h"
 #include "snmp/object_list.h"
@@ -16,9 +18,9 @@
 
 namespace {
 
-using ListPtr = TqsOwned<ITqsVarBindList>;
-using PduPtr = TqsOwned<ITqsPdu>;
-using TargetPtr = TqsOwned<ITqsSnmpTarget>;
+using ListPtr = TqcOwned<ITqsVarBindList>;
+using PduPtr = TqcOwned<ITqsPdu>;
+using TargetPtr = TqcOwned<ITqsSnmpTarget>;
 
 // A list of `n` varbinds named 1.3.6.<i> holding INTEGER i.
 ListPtr make_list(int n) {
@@ -33,14 +35,14 @@ ListPtr make_list(int n) {
 std::string name_at(const ITqsVarBindList *list, uint32_t i) { return text_of(list->get_at(i)->get_name()); }
 
 TEST(VarBind, SetTakeAndClone) {
-  TqsOwned<ITqsVarBind> vb(tqs_create_var_bind());
+  TqcOwned<ITqsVarBind> vb(tqs_create_var_bind());
   ASSERT_TRUE(vb);
   ASSERT_EQ(vb->set(make_oid("1.3.6.1").release(), nullptr), QMR_OK);
   ASSERT_TRUE(vb->get_value());
   EXPECT_EQ(vb->get_value()->type(), kTqsNull);
 
   vb->set_status(5);
-  TqsOwned<ITqsVarBind> copy(vb->clone());
+  TqcOwned<ITqsVarBind> copy(vb->clone());
   ASSERT_TRUE(copy);
   EXPECT_EQ(copy->get_status(), 0);  // the status is not copied
   EXPECT_NE(copy->get_name(), vb->get_name());
@@ -119,12 +121,12 @@ TEST(VarBindList, InsertRemoveTake) {
 
   ITqsVarBind *removed = nullptr;
   ASSERT_EQ(list->remove_at(1, &removed), QMR_OK);
-  TqsOwned<ITqsVarBind> owned_vb(removed);
+  TqcOwned<ITqsVarBind> owned_vb(removed);
   EXPECT_EQ(text_of(removed->get_name()), "1.3.6.1");
   EXPECT_EQ(list->remove_at(1), QMR_E_INVALID_ARG);
   EXPECT_EQ(list->get_at(1), nullptr);
 
-  TqsOwned<ITqsVarBind> first(list->take_first());
+  TqcOwned<ITqsVarBind> first(list->take_first());
   ASSERT_TRUE(first);
   EXPECT_EQ(list->take_first(), nullptr);
   EXPECT_EQ(list->take_first_name_value(nullptr, nullptr), QMR_E_INVALID_ARG);
@@ -212,35 +214,11 @@ TEST(Pdu, CloneAssignEquals) {
   EXPECT_FALSE(trap_a->equals(trap_b.get()));
 }
 
-// Addresses are the transport layer's; the tests stand in a plain record.
-struct FakeAddress {
-  std::string text;
-};
-int g_liveAddresses = 0;
-ITqcNetworkAddress *fake_clone(const ITqcNetworkAddress *address, int32_t *result) {
-  ++g_liveAddresses;
-  *result = QMR_OK;
-  return reinterpret_cast<ITqcNetworkAddress *>(new FakeAddress(*reinterpret_cast<const FakeAddress *>(address)));
-}
-void fake_release(ITqcNetworkAddress *address) {
-  --g_liveAddresses;
-  delete reinterpret_cast<FakeAddress *>(address);
-}
-bool fake_equal(const ITqcNetworkAddress *a, const ITqcNetworkAddress *b) {
-  return reinterpret_cast<const FakeAddress *>(a)->text == reinterpret_cast<const FakeAddress *>(b)->text;
-}
-const STqsAddressHooks kFakeHooks = {fake_clone, fake_release, fake_equal};
-
+// Targets hold the transport layer's addresses and keep copies of them.
 class TargetTest : public ::testing::Test {
  protected:
-  void SetUp() override { tqs_set_address_hooks(&kFakeHooks); }
-  void TearDown() override {
-    tqs_set_address_hooks(nullptr);
-    EXPECT_EQ(g_liveAddresses, 0);
-  }
-  static const ITqcNetworkAddress *as_address(const FakeAddress &a) {
-    return reinterpret_cast<const ITqcNetworkAddress *>(&a);
-  }
+  using AddressPtr = TqcOwned<ITqcNetworkAddress>;
+  static AddressPtr address(const char *text) { return AddressPtr(tqc_create_network_address(text, 0)); }
 };
 
 TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
@@ -257,9 +235,10 @@ TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
   ASSERT_NE(community, nullptr);
   EXPECT_EQ(community->get_community(), nullptr);
 
-  FakeAddress printer{"10.0.0.5"};
-  ASSERT_EQ(target->set_address(as_address(printer)), QMR_OK);
-  EXPECT_NE(target->get_address(), as_address(printer));  // a copy
+  AddressPtr printer = address("10.0.0.5");
+  ASSERT_EQ(target->set_address(printer.get()), QMR_OK);
+  EXPECT_NE(target->get_address(), printer.get());  // a copy
+  EXPECT_TRUE(target->get_address()->is_equal(printer.get()));
   target->set_version(kTqsSnmpV1);
   target->set_timeout(3000);
   target->set_retries(2);
@@ -281,7 +260,7 @@ TEST_F(TargetTest, CommunityTargetFieldsAndCopies) {
   EXPECT_EQ(target->get_address(), nullptr);
   EXPECT_EQ(community->get_community(), nullptr);
   EXPECT_EQ(target->get_version(), -1);
-  EXPECT_EQ(g_liveAddresses, 1);  // the clone's
+  EXPECT_NE(copy->get_address(), nullptr);  // the clone keeps its own
 }
 
 TEST_F(TargetTest, AssignRefusesAnotherKind) {
@@ -329,8 +308,8 @@ TEST_F(TargetTest, UserTargetSecurity) {
   usm->set_context_name(nullptr);
   const uint8_t engine[] = {0x80, 0, 0x1f, 0x88, 4};
   ASSERT_EQ(usm->set_engine_id(engine, sizeof engine), QMR_OK);
-  FakeAddress printer{"fe80::1"};
-  ASSERT_EQ(target->set_address(as_address(printer)), QMR_OK);
+  AddressPtr printer = address("fe80::1");
+  ASSERT_EQ(target->set_address(printer.get()), QMR_OK);
 
   TargetPtr copy(target->clone());
   ASSERT_TRUE(copy);
@@ -340,14 +319,6 @@ TEST_F(TargetTest, UserTargetSecurity) {
   EXPECT_EQ(copy_usm->get_engine_id(&n)[3], 0x88);
   copy_usm->set_engine_id(nullptr, 5);
   EXPECT_FALSE(copy->equals(target.get()));
-}
-
-TEST_F(TargetTest, AddressNeedsHooks) {
-  tqs_set_address_hooks(nullptr);
-  TargetPtr target(tqs_create_community_target());
-  FakeAddress printer{"10.0.0.5"};
-  EXPECT_EQ(target->set_address(as_address(printer)), QMR_E_NOT_SUPPORTED);
-  EXPECT_EQ(target->set_address(nullptr), QMR_OK);
 }
 
 class HeaderVisitor final : public ITqsTargetVisitor {
@@ -367,14 +338,14 @@ TEST_F(TargetTest, AcceptCallsTheHeaderOperation) {
 }
 
 TEST(Packet, OwnsPduAndTarget) {
-  TqsOwned<ITqsSnmpPacket> packet(tqs_create_packet());
+  TqcOwned<ITqsSnmpPacket> packet(tqs_create_packet());
   ASSERT_TRUE(packet);
   EXPECT_EQ(packet->get_pdu(), nullptr);
   ITqsPdu *pdu = tqs_create_pdu();
   pdu->set_type(kTqsGetRequest);
   packet->set_pdu(pdu);
   packet->set_target(tqs_create_community_target());
-  TqsOwned<ITqsSnmpPacket> copy(packet->clone());
+  TqcOwned<ITqsSnmpPacket> copy(packet->clone());
   ASSERT_TRUE(copy);
   EXPECT_TRUE(copy->equals(packet.get()));
   EXPECT_NE(copy->get_pdu(), pdu);
@@ -387,7 +358,7 @@ TEST(Packet, OwnsPduAndTarget) {
 
 TEST(ObjectList, InsertIterateRemove) {
   int32_t rc = -1;
-  TqsOwned<ITqsSnmpPacketList> list(tqs_create_packet_list(&rc));
+  TqcOwned<ITqsSnmpPacketList> list(tqs_create_packet_list(&rc));
   ASSERT_TRUE(list);
   EXPECT_EQ(list->insert_back(nullptr), QMR_E_INVALID_ARG);
   EXPECT_EQ(list->remove_first(), QMR_E_INVALID_ARG);
@@ -401,7 +372,7 @@ TEST(ObjectList, InsertIterateRemove) {
   // Order: 2, 0, 1, 3.
   EXPECT_EQ(list->count(), 4u);
   EXPECT_EQ(list->list(), list.get());
-  TqsOwned<ITqsListIterator> it(list->new_iterator(&rc));
+  TqcOwned<ITqsListIterator> it(list->new_iterator(&rc));
   ASSERT_TRUE(it);
   std::string order;
   for (ITqsSnmpPacket *p; (p = list->element_at(it.get())) != nullptr; list->step(it.get())) {
@@ -436,10 +407,10 @@ TEST(ObjectList, InsertIterateRemove) {
   EXPECT_EQ(list->element_at(it.get()), nullptr);
 
   // An iterator of another list is refused.
-  TqsOwned<ITqsPduList> pdus(tqs_create_pdu_list());
+  TqcOwned<ITqsPduList> pdus(tqs_create_pdu_list());
   ASSERT_EQ(pdus->insert_back(tqs_create_pdu()), QMR_OK);
   EXPECT_EQ(list->remove_at(it.get()), QMR_E_INVALID_ARG);
-  TqsOwned<ITqsListIterator> pit(pdus->new_iterator());
+  TqcOwned<ITqsListIterator> pit(pdus->new_iterator());
   EXPECT_EQ(list->step(pit.get()), QMR_E_INVALID_ARG);
   EXPECT_NE(pdus->element_at(pit.get()), nullptr);
   // An iterator may outlive its list.

@@ -182,7 +182,7 @@ TEST(OidEdit, TakeFrontOperations) {
   EXPECT_EQ(oid->take_first_sub_identifier(&rc), 6u);
   EXPECT_EQ(text_of(oid.get()), "1.2.1");
 
-  TqsOwned<ITqsOctetBuffer> text(oid->take_front_text(2, &rc));
+  TqcOwned<ITqsOctetBuffer> text(oid->take_front_text(2, &rc));
   ASSERT_TRUE(text);
   EXPECT_STREQ(text->c_str(), "1.2");
   EXPECT_EQ(text_of(oid.get()), "1");

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "snmp/octet_buffer.h"
+#include "net/octet_buffer.h"
+#include "net/owned.h"
 #include "snmp/oid.h"
-#include "snmp/owned.h"
 #include "snmp/snmp_value.h"
 
-using OidPtr = TqsOwned<ITqsOid>;
-using ValuePtr = TqsOwned<ITqsSnmpValue>;
+using OidPtr = TqcOwned<ITqsOid>;
+using ValuePtr = TqcOwned<ITqsSnmpValue>;
 
 inline OidPtr make_oid(const char *text) {
   ITqsOid *oid = tqs_create_oid();
@@ -23,7 +23,7 @@ inline ValuePtr make_value(uint32_t type) { return ValuePtr(tqs_create_value(typ
 // The text form of a value, or "<rc>" when it has none.
 inline std::string text_of(const ITqsSnmpValue *value) {
   int32_t rc = 0;
-  TqsOwned<ITqsOctetBuffer> text(value->to_text(&rc));
+  TqcOwned<ITqsOctetBuffer> text(value->to_text(&rc));
   if (!text) return "<" + std::to_string(rc) + ">";
   return std::string(text->c_str(), text->size());
 }

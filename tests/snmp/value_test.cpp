@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "net/octet_buffer.h"
 #include "qmr.h"
-#include "snmp/octet_buffer.h"
 #include "snmp/oid.h"
 #include "snmp/snmp_value.h"
 #include "snmp/value_visitor.h"
@@ -151,7 +151,7 @@ TEST(ValueText, OctetStringsTakeRawBytes) {
     EXPECT_EQ(text_of(value.get()), "hello");
     const uint8_t raw[] = {0x00, 0xff, 0x41};
     ASSERT_EQ(value->set_bytes(raw, 3), QMR_OK);
-    TqsOwned<ITqsOctetBuffer> bytes(value->to_bytes());
+    TqcOwned<ITqsOctetBuffer> bytes(value->to_bytes());
     ASSERT_TRUE(bytes);
     EXPECT_TRUE(bytes->equals(raw, 3));
     EXPECT_EQ(value->sub_identifier(1), 0xffu);
@@ -296,7 +296,7 @@ TEST(ValueInterface, AcceptCallsTheTypesVisitorSlot) {
 }
 
 TEST(OctetBuffer, BytesTextAndNul) {
-  TqsOwned<ITqsOctetBuffer> buffer(tqs_create_octet_buffer());
+  TqcOwned<ITqsOctetBuffer> buffer(tqs_create_octet_buffer());
   ASSERT_TRUE(buffer);
   EXPECT_EQ(buffer->data(), nullptr);
   EXPECT_STREQ(buffer->c_str(), "");
@@ -321,7 +321,7 @@ TEST(OctetBuffer, BytesTextAndNul) {
   ASSERT_EQ(buffer->set(buffer->data() + 16, 2), QMR_OK);
   EXPECT_STREQ(buffer->c_str(), "gh");
 
-  TqsOwned<ITqsOctetBuffer> copy(buffer->clone());
+  TqcOwned<ITqsOctetBuffer> copy(buffer->clone());
   ASSERT_TRUE(copy);
   EXPECT_TRUE(copy->equals_buffer(buffer.get()));
   ASSERT_EQ(buffer->set(nullptr, 5), QMR_OK);

@@ -10,8 +10,8 @@
 #include <tuple>
 
 #include "qmr.h"
-#include "session/local_interface_provider.h"
-#include "session/local_system_types.h"
+#include "session/local/local_interface_provider.h"
+#include "session/local/local_system_types.h"
 
 namespace {
 

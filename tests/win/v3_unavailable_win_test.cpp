@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "qmr.h"
-#include "session/v3_session_factory.h"
+#include "session/v3/v3_session_factory.h"
 
 namespace {
 
