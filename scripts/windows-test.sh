@@ -55,7 +55,7 @@ done
 t0=$(date +%s)
 if cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
      -DCMAKE_BUILD_TYPE="${QMR_WIN_BUILD_TYPE:-Release}" \
-     -DQMR_BUILD_TESTS=OFF -DQMR_BUILD_BENCH=OFF >"$work/configure.log" 2>&1 &&
+     -DQMR_BUILD_TESTS=ON >"$work/configure.log" 2>&1 &&
    ninja -C "$build" -j"$jobs" qmr qmr_win_tests >"$work/build.log" 2>&1; then
   pass "cross build of qmr.dll and the test programs ($(elapsed "$t0"))"
 else

@@ -1,7 +1,6 @@
 #include "session/v3_library.h"
 
 #include <sys/time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -12,27 +11,17 @@
 
 #include "log/log.h"
 #include "qmr.h"
+#include "session/v3_platform.h"
 
 namespace {
 
 int32_t g_users = 0;         // under tqc_snmp_library_lock()
 int32_t g_open_sessions = 0;  // under tqc_snmp_library_lock()
 netsnmp_log_handler *g_silent_log = nullptr;
-std::string g_private_dir;
 
 // Extra time the response loop allows beyond the library's own time-outs,
 // so that the loop ends even if the library never reports one.
 constexpr int64_t kLoopGraceMs = 5000;
-
-// A per-process empty directory for the library's persistent state and MIB
-// search path, so that nothing of the host's is read and nothing written.
-const char *private_dir() {
-  if (g_private_dir.empty()) {
-    char name[] = "/tmp/qmr-snmp-XXXXXX";
-    if (mkdtemp(name) != nullptr) g_private_dir = name;
-  }
-  return g_private_dir.empty() ? "/nonexistent" : g_private_dir.c_str();
-}
 
 void start_library() {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
@@ -40,8 +29,12 @@ void start_library() {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
-  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, private_dir());
-  netsnmp_set_mib_directory(private_dir());
+  // With persistence off the library never touches its persistent
+  // directory, and it needs no MIB file (OIDs are numeric); naming no
+  // directory for either keeps the environment's and the built-in defaults
+  // out and leaves nothing on disk.
+  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, tqc_v3_no_directory());
+  netsnmp_set_mib_directory(tqc_v3_no_directory());
   // Without any enabled handler the library would print to stderr.
   g_silent_log = netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
   init_snmp("");
