@@ -1,19 +1,33 @@
 # Windows build of qmr.dll (included by the top-level CMakeLists when the
-# target is Windows). The DLL imports only the kernel and the C runtime at
-# load time: every other system library is bound at run time, and the C++
-# runtime, libgcc and winpthread are linked in statically.
+# target is Windows). The library's own code imports only the kernel and
+# the C runtime at load time: every other system library is bound at run
+# time, and the C++ runtime, libgcc and winpthread are linked in statically.
 
-# SNMPv3 goes through net-snmp; built for Windows it is rarely at hand.
-# Without it the SNMPv3 session's sources are left out and a session that
-# answers -5 (not supported) takes their place.
-pkg_check_modules(NETSNMP IMPORTED_TARGET netsnmp)
+# SNMPv3 goes through net-snmp, built for Windows by
+# scripts/build-netsnmp-mingw.sh (static, the library only, its internal
+# MD5/SHA-1/DES/AES). QMR_NETSNMP_MINGW names that build's folder; by
+# default the link the script keeps to its latest build. Without it the
+# SNMPv3 session's sources are left out and a session that answers -5 (not
+# supported) takes their place.
+set(QMR_NETSNMP_MINGW /var/cache/qmr/netsnmp-mingw CACHE PATH
+    "net-snmp built for mingw-w64 (scripts/build-netsnmp-mingw.sh); empty for none")
 file(GLOB qmr_v3_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/session/v3_*.cpp)
 file(GLOB qmr_v3_unavailable CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/session/win32/v3_unavailable*.cpp)
-if(NETSNMP_FOUND)
-  message(STATUS "qmr: SNMPv3 through net-snmp ${NETSNMP_VERSION}")
+if(QMR_NETSNMP_MINGW AND EXISTS ${QMR_NETSNMP_MINGW}/lib/libnetsnmp.a)
+  set(NETSNMP_FOUND TRUE)
+  file(REAL_PATH ${QMR_NETSNMP_MINGW} qmr_netsnmp_dir)
+  message(STATUS "qmr: SNMPv3 through net-snmp from ${qmr_netsnmp_dir}")
   set_source_files_properties(${qmr_v3_unavailable} PROPERTIES HEADER_FILE_ONLY ON)
+  # net-snmp calls Winsock, the IP helper and the registry/crypto API
+  # itself: load-time imports of system libraries every Windows has.
+  add_library(PkgConfig::NETSNMP STATIC IMPORTED)
+  set_target_properties(PkgConfig::NETSNMP PROPERTIES
+    IMPORTED_LOCATION ${qmr_netsnmp_dir}/lib/libnetsnmp.a
+    INTERFACE_INCLUDE_DIRECTORIES ${qmr_netsnmp_dir}/include
+    INTERFACE_LINK_LIBRARIES "ws2_32;iphlpapi;advapi32")
 else()
-  message(STATUS "qmr: no net-snmp for this target, SNMPv3 answers -5")
+  set(NETSNMP_FOUND FALSE)
+  message(STATUS "qmr: no net-snmp for this target (QMR_NETSNMP_MINGW), SNMPv3 answers -5")
   set_source_files_properties(${qmr_v3_sources} PROPERTIES HEADER_FILE_ONLY ON)
   add_library(PkgConfig::NETSNMP INTERFACE IMPORTED)
 endif()

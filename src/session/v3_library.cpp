@@ -34,7 +34,9 @@ void start_library() {
   // directory for either keeps the environment's and the built-in defaults
   // out and leaves nothing on disk.
   netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, tqc_v3_no_directory());
+#ifndef NETSNMP_DISABLE_MIB_LOADING
   netsnmp_set_mib_directory(tqc_v3_no_directory());
+#endif
   // Without any enabled handler the library would print to stderr.
   g_silent_log = netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
   init_snmp("");
@@ -267,7 +269,7 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
       // answers reach the session's callback until the time-out.
       const int64_t left = collect_until_ms - now_ms();
       timeout.tv_sec = static_cast<time_t>(left / 1000);
-      timeout.tv_usec = static_cast<suseconds_t>((left % 1000) * 1000);
+      timeout.tv_usec = static_cast<decltype(timeout.tv_usec)>((left % 1000) * 1000);
       NETSNMP_LARGE_FD_SET(transport->sock, &fds);
       if (numfds <= transport->sock) numfds = transport->sock + 1;
     } else if (block != 0 && collect) {
