@@ -303,7 +303,9 @@ v3_check() {
     head -20 "$work/v3-$tag.diff"
     fail "$what: the Windows and the Linux build differ"
   else
-    pass "$what ($(grep -c '^[a-z_0-9]*\[' "$work/v3-win-$tag.txt") records, as on Linux)"
+    local records
+    records=$(grep -c '^[a-z_0-9]*\[' "$work/v3-win-$tag.txt")
+    pass "$what ($([ "$records" -gt 0 ] && echo "$records records, ")as on Linux)"
   fi
 }
 
