@@ -309,6 +309,13 @@ v3_check() {
   fi
 }
 
+# The temporary folders Windows programs get, to see that SNMPv3 leaves
+# nothing in them.
+temp_listing() {
+  find "$WINEPREFIX/drive_c/windows/temp" "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp 2>/dev/null | sort
+}
+temp_listing >"$work/temp-before.txt"
+
 t0=$(date +%s)
 threads=4 v3_read sha-aes "${v3_users[0]}" $v3_agent --v3
 v3_check sha-aes "init_device rc=0$" "SNMPv3 authPriv SHA+AES, 4 threads with a handle each"
@@ -329,6 +336,13 @@ v3_read silence "${v3_users[0]}" 127.77.60.9 --v3
 v3_check silence "init_device rc=-203$" "SNMPv3 towards silence"
 v3_read find "${v3_users[0]}" $v3_agent --v3-find
 v3_check find "find rc=0 found=1$" "SNMPv3 engine-ID discovery towards $v3_agent"
+temp_listing >"$work/temp-after.txt"
+if cmp -s "$work/temp-before.txt" "$work/temp-after.txt"; then
+  pass "SNMPv3 left the temporary folders as they were"
+else
+  diff "$work/temp-before.txt" "$work/temp-after.txt" | head
+  fail "SNMPv3 left files in the temporary folders"
+fi
 
 # Broadcast engine-ID discovery, only inside a lab of its own: a client
 # namespace and a printer namespace joined by a veth pair, snmpd on

@@ -151,7 +151,7 @@ bool dump_list(std::string &out, const char *what, void *h, CountFn count_fn, Ge
 }
 
 // Every record of the device open on `h`; with `cancel`, then a cancel of
-// the first job listed.
+// the first job of the first list.
 bool dump_records(std::string &out, const Api &api, void *h, bool cancel) {
   bool ok = dump_list<QMRStorageInfo>(out, "storage", h, api.storage_count, api.storage);
   ok &= dump_list<QMRDeviceInfo>(out, "device", h, api.device_count, api.device);
@@ -170,7 +170,7 @@ bool dump_records(std::string &out, const Api &api, void *h, bool cancel) {
     std::string what = "job" + std::to_string(selector);
     ok &= dump_list<QMRJobInfo>(out, what.c_str(), h,
                                 [&](void *handle, int32_t *count) { return api.job_count(handle, selector, count); },
-                                api.job, &first_job);
+                                api.job, selector == 0 ? &first_job : nullptr);
   }
   for (uint32_t selector = 0; selector <= 1; ++selector) {
     int32_t value = -1;
