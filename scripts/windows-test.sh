@@ -100,6 +100,18 @@ allowed='kernel32|msvcrt'
 [ -n "$netsnmp" ] && allowed="$allowed|ws2_32|advapi32|iphlpapi"
 unexpected=$(sed -n 's/^\s*DLL Name: //p' "$work/objdump.txt" | grep -viE "^($allowed)\.dll$")
 if [ -z "$unexpected" ]; then pass "load-time imports: $imports"; else fail "load-time imports: $imports"; fi
+# The library's own objects import from the kernel and the C runtime only:
+# nothing they import may come from another DLL.
+x86_64-w64-mingw32-nm -u "$build"/libqmr_{log,snmp,net,session,printer,api}.a 2>/dev/null |
+  sed -n 's/^ *U __imp_//p' | sort -u >"$work/own-imports.txt"
+awk '/DLL Name:/ {dll = tolower($3)} /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ && dll !~ /^(kernel32|msvcrt)\.dll$/ {print $NF}' \
+  "$work/objdump.txt" | sort -u >"$work/system-imports.txt"
+borrowed=$(comm -12 "$work/own-imports.txt" "$work/system-imports.txt" | tr '\n' ' ')
+if [ -s "$work/own-imports.txt" ] && [ -z "$borrowed" ]; then
+  pass "the library's own code imports only from the kernel and the C runtime"
+else
+  fail "the library's own code imports at load time: ${borrowed:-(no objects read)}"
+fi
 
 sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' "$work/objdump.txt" | awk 'NF {print $NF}' | grep -v Table |
   sort >"$work/exports.txt"
