@@ -15,9 +15,11 @@ packages=(
 )
 
 # Optional, large (over 1 GB with wine): the Windows cross build, wine to
-# run its tests and GoogleTest's sources to build for it. QMR_WINDOWS=1.
+# run its tests and GoogleTest's sources to build for it, and what
+# scripts/build-netsnmp-mingw.sh needs to unpack and build net-snmp's
+# source package. QMR_WINDOWS=1.
 if [ "${QMR_WINDOWS:-0}" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest dpkg-dev patch make xz-utils)
 fi
 
 missing=()

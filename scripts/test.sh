@@ -6,7 +6,8 @@
 #   QMR_TEST_SANITIZE  sanitizers for the whole suite, e.g. address,undefined
 #                      (built into build-asan instead of build/)
 #   QMR_WINDOWS=1      then the Windows DLL under wine (scripts/windows-test.sh);
-#                      its packages install in the background meanwhile
+#                      its packages install and net-snmp for it builds in
+#                      the background meanwhile
 #   QMR_FULL_CI=1      then fuzzing and the TSan threading tests
 #                      (scripts/reliability.sh)
 #   QMR_CI_SECONDS     the time the whole run may take; the steps after the
@@ -32,8 +33,11 @@ trap cleanup EXIT
 if [ "$(id -u)" -eq 0 ]; then
   "$root/scripts/setup.sh" || { echo "set-up failed"; exit 1; }
   if [ "$windows" = 1 ]; then
-    # Over a gigabyte to fetch: done while the suite builds and runs.
-    QMR_WINDOWS=1 "$root/scripts/setup.sh" >"$windows_setup_log" 2>&1 &
+    # Over a gigabyte to fetch, then net-snmp to cross-build for the DLL
+    # (kept in a cache outside the checkout): done while the suite builds
+    # and runs.
+    { QMR_WINDOWS=1 "$root/scripts/setup.sh" && nice "$root/scripts/build-netsnmp-mingw.sh"; } \
+      >"$windows_setup_log" 2>&1 &
     windows_setup_pid=$!
   fi
 else

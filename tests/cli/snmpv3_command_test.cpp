@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +77,16 @@ std::vector<std::string> v3_args(const std::string &command, const char *auth_pa
           auth_pass, "--priv-proto", "aes", "--priv-pass", kPrivPass, "--timeout", "1000", "--retries", "0"};
 }
 
+// Names in `dir` that contain `part`.
+std::set<std::string> entries_with(const fs::path &dir, const std::string &part) {
+  std::set<std::string> names;
+  for (const auto &entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(part) != std::string::npos) names.insert(name);
+  }
+  return names;
+}
+
 }  // namespace
 
 TEST(QmrSnmpV3Test, CommandsRunOverSnmpV3AndWrongPassPhrasesAreRefused) {
@@ -112,4 +124,33 @@ TEST(QmrSnmpV3Test, CommandsRunOverSnmpV3AndWrongPassPhrasesAreRefused) {
   EXPECT_EQ(1, run.status);
   EXPECT_TRUE(run.err.find("error -214 (SNMPv3 security failure)") != std::string::npos) << run.err;
   EXPECT_EQ("-214", flatten_json(run.out).at("error.code"));
+}
+
+// A process that used SNMPv3 (or failed to) leaves no file behind: its
+// temporary directory is as it was, and nothing of net-snmp's is in /tmp.
+TEST(QmrSnmpV3Test, ProcessesLeaveNoFilesBehind) {
+  QMR_REQUIRE_SNMPSIM();
+  if (access(kSnmpd, X_OK) != 0) GTEST_SKIP() << "needs snmpd";
+  Snmpd agent;
+  ASSERT_TRUE(agent.start()) << "snmpd did not answer";
+  char pattern[] = "/tmp/qmr-cli-tmpdir-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(pattern));
+  const fs::path tmpdir = pattern;
+  const std::set<std::string> before = entries_with("/tmp", "snmp");
+
+  const std::vector<std::string> env = {"/usr/bin/env", "TMPDIR=" + tmpdir.string(), QMR_TOOL_PATH};
+  for (const char *pass : {kAuthPass, "wrong-pass-phrase"}) {
+    std::vector<std::string> argv = env;
+    const std::vector<std::string> args = v3_args("charset", pass);
+    argv.insert(argv.end(), args.begin(), args.end());
+    const RunResult run = run_program(argv);
+    EXPECT_EQ(pass == kAuthPass ? 0 : 1, run.status) << run.err;
+  }
+
+  EXPECT_TRUE(fs::is_empty(tmpdir));
+  const std::set<std::string> after = entries_with("/tmp", "snmp");
+  std::vector<std::string> added;
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+  EXPECT_TRUE(added.empty()) << added.front();
+  fs::remove_all(tmpdir);
 }

@@ -1,5 +1,7 @@
 #include "session/v3/v3_library.h"
 
+#include <sys/time.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -16,18 +18,10 @@ namespace {
 int32_t g_users = 0;         // under tqc_snmp_library_lock()
 int32_t g_open_sessions = 0;  // under tqc_snmp_library_lock()
 netsnmp_log_handler *g_silent_log = nullptr;
-std::string g_private_dir;
 
 // Extra time the response loop allows beyond the library's own time-outs,
 // so that the loop ends even if the library never reports one.
 constexpr int64_t kLoopGraceMs = 5000;
-
-// A per-process empty directory for the library's persistent state and MIB
-// search path, so that nothing of the host's is read and nothing written.
-const char *private_dir() {
-  if (g_private_dir.empty()) tqc_v3_make_private_dir(&g_private_dir);
-  return g_private_dir.empty() ? "/nonexistent" : g_private_dir.c_str();
-}
 
 void start_library() {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
@@ -35,8 +29,14 @@ void start_library() {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
-  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, private_dir());
-  netsnmp_set_mib_directory(private_dir());
+  // With persistence off the library never touches its persistent
+  // directory, and it needs no MIB file (OIDs are numeric); naming no
+  // directory for either keeps the environment's and the built-in defaults
+  // out and leaves nothing on disk.
+  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, tqc_v3_no_directory());
+#ifndef NETSNMP_DISABLE_MIB_LOADING
+  netsnmp_set_mib_directory(tqc_v3_no_directory());
+#endif
   // Without any enabled handler the library would print to stderr.
   g_silent_log = netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
   init_snmp("");
@@ -269,7 +269,7 @@ int tqc_snmp_sess_synch_response_cb(void *sessp, netsnmp_pdu *pdu, netsnmp_callb
       // answers reach the session's callback until the time-out.
       const int64_t left = collect_until_ms - now_ms();
       timeout.tv_sec = static_cast<time_t>(left / 1000);
-      timeout.tv_usec = static_cast<suseconds_t>((left % 1000) * 1000);
+      timeout.tv_usec = static_cast<decltype(timeout.tv_usec)>((left % 1000) * 1000);
       NETSNMP_LARGE_FD_SET(transport->sock, &fds);
       if (numfds <= transport->sock) numfds = transport->sock + 1;
     } else if (block != 0 && collect) {

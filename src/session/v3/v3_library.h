@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "net/socket_api.h"
+
 // net-snmp keeps its USM user list, engine-time cache, request counters and
 // transport registry in globals without locks of its own (this build is not
 // reentrant). Every call that may touch them runs under this lock; only the
@@ -22,12 +24,18 @@ std::mutex &tqc_snmp_library_lock();
 // first one starts it; it is shut down at process exit when unused (see the
 // .cpp for why not after the last user). Start-up keeps the host's
 // configuration, persistent state and MIB files out and the library quiet.
+// The socket library is started first and for as long as the use lasts:
+// net-snmp's own socket calls need it started (on Windows), and the
+// sender's address is written through its resolver.
 class CTqcSnmpLibraryUse {
  public:
   CTqcSnmpLibraryUse();
   ~CTqcSnmpLibraryUse();
   CTqcSnmpLibraryUse(const CTqcSnmpLibraryUse &) = delete;
   CTqcSnmpLibraryUse &operator=(const CTqcSnmpLibraryUse &) = delete;
+
+ private:
+  CTqcSocketScope m_sockets{CTqcSocketScope::kVersion22};
 };
 
 // Users of the library right now, and library sessions open right now

@@ -8,7 +8,8 @@
 
 #include "log/log.h"
 #include "net/network_address.h"
-#include "net/socket_types.h"
+#include "net/numeric_address.h"
+#include "net/socket_api.h"
 #include "qmr.h"
 #include "session/v3/v3_platform.h"
 #include "session/v3/v3_translation.h"
@@ -64,13 +65,12 @@ int32_t tqc_v3_peer_name(const char *text, int32_t protocol, uint16_t port, std:
       break;
     case ITqcNetworkAddress::IPv6: {
       std::string host = text;
-      // The library takes an interface name after '%', not a number.
+      // A numeric scope in the form the library takes on this platform.
       const size_t percent = host.find('%');
       if (percent != std::string::npos && percent + 1 < host.size() &&
           std::isdigit(static_cast<unsigned char>(host[percent + 1]))) {
-        std::string name;
         const unsigned long index = std::strtoul(host.c_str() + percent + 1, nullptr, 10);
-        if (tqc_v3_interface_name(static_cast<unsigned>(index), &name)) host = host.substr(0, percent + 1) + name;
+        host = host.substr(0, percent + 1) + tqc_v3_interface_name(static_cast<unsigned>(index));
       }
       *peer = "udp6:[" + host + "]";
       if (port != 0) std::snprintf(suffix, sizeof(suffix), ":%u", port);
@@ -87,38 +87,42 @@ int32_t tqc_v3_peer_name(const char *text, int32_t protocol, uint16_t port, std:
   return QMR_OK;
 }
 
-namespace {
-
-// A port as the socket address holds it, in network byte order.
-uint16_t port_of(const void *field) {
-  const auto *bytes = static_cast<const uint8_t *>(field);
-  return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-}
-
-}  // namespace
-
 bool tqc_v3_sender_text(const void *address, size_t length, std::string *text, uint16_t *port) {
-  if (address == nullptr || length < sizeof(sockaddr_storage::ss_family)) return false;
+  if (address == nullptr || length < sizeof(sockaddr)) return false;
   sockaddr_storage storage{};
   std::memcpy(&storage, address, length < sizeof(storage) ? length : sizeof(storage));
-  char buffer[INET6_ADDRSTRLEN + 16];
-  if (storage.ss_family == AF_INET && length >= sizeof(sockaddr_in)) {
-    const auto *in = reinterpret_cast<const sockaddr_in *>(&storage);
-    if (!tqc_v3_address_text(AF_INET, &in->sin_addr, buffer, sizeof(buffer))) return false;
-    *text = buffer;
-    *port = port_of(&in->sin_port);
-    return true;
+  const int family = tqc_library_family(storage.ss_family);
+  const uint8_t *port_bytes = nullptr;
+  uint32_t scope = 0;
+  TqcSockLen size = 0;
+  if (family == kTqcFamilyInet && length >= sizeof(sockaddr_in)) {
+    port_bytes = reinterpret_cast<const uint8_t *>(&reinterpret_cast<sockaddr_in *>(&storage)->sin_port);
+    size = sizeof(sockaddr_in);
+  } else if (family == kTqcFamilyInet6 && length >= sizeof(sockaddr_in6)) {
+    auto *in6 = reinterpret_cast<sockaddr_in6 *>(&storage);
+    port_bytes = reinterpret_cast<const uint8_t *>(&in6->sin6_port);
+    // A link-local sender is only reachable again through its interface,
+    // written as a number after the address.
+    scope = in6->sin6_scope_id;
+    in6->sin6_scope_id = 0;
+    size = sizeof(sockaddr_in6);
+  } else {
+    return false;
   }
-  if (storage.ss_family == AF_INET6 && length >= sizeof(sockaddr_in6)) {
-    const auto *in6 = reinterpret_cast<const sockaddr_in6 *>(&storage);
-    if (!tqc_v3_address_text(AF_INET6, &in6->sin6_addr, buffer, sizeof(buffer))) return false;
-    *text = buffer;
-    // A link-local sender is only reachable again through its interface.
-    if (in6->sin6_scope_id != 0) *text += "%" + std::to_string(in6->sin6_scope_id);
-    *port = port_of(&in6->sin6_port);
-    return true;
+  const auto *platform = reinterpret_cast<const sockaddr *>(&storage);
+  char buffer[INET6_ADDRSTRLEN + 16] = {};
+  if (!tqc_format_numeric_address(platform, buffer, sizeof(buffer))) {
+    // What the numeric formatter declines, the bound resolver writes; the
+    // socket library is started while the SNMP library is in use.
+    const TqcSocketFunctions &api = NTqcSocketAPI::api();
+    if (api.p_getnameinfo == nullptr ||
+        api.p_getnameinfo(platform, size, buffer, sizeof(buffer), nullptr, 0, NI_NUMERICHOST) != 0)
+      return false;
   }
-  return false;
+  *text = buffer;
+  if (scope != 0) *text += "%" + std::to_string(scope);
+  *port = static_cast<uint16_t>(port_bytes[0] << 8 | port_bytes[1]);
+  return true;
 }
 
 CTqcV3LibrarySession::~CTqcV3LibrarySession() { close(); }
@@ -234,10 +238,13 @@ int32_t CTqcV3LibrarySession::open(ITqsSnmpTarget *target, bool probe) {
     rc = tqc_map_snmp_error(snmp_errno);
     return rc == QMR_E_SNMP_LIBRARY ? QMR_E_INVALID_ARG : rc;
   }
-  if (netsnmp_transport *transport = snmp_sess_transport(m_sessp)) {
-    // Lets the engine-ID probe go to a broadcast address.
+  netsnmp_transport *transport = snmp_sess_transport(m_sessp);
+  if (transport != nullptr && NTqcSocketAPI::api().p_setsockopt != nullptr) {
+    // Lets the engine-ID probe go to a broadcast address (through the
+    // bound socket library, started while the SNMP library is in use).
     const int on = 1;
-    setsockopt(transport->sock, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on));
+    NTqcSocketAPI::api().p_setsockopt(static_cast<TqcSocket>(transport->sock), SOL_SOCKET, SO_BROADCAST,
+                                      reinterpret_cast<const char *>(&on), sizeof(on));
   }
   if (session()->securityEngineIDLen == 0 && probe) {
     rc = discover_engine_id();
