@@ -299,8 +299,16 @@ QMR_CHECK_AT(QMRJobInfo, timeStamp3, 1324);
 /* Library lifetime. */
 QMR_EXPORT int32_t QMRInit(void **out);
 QMR_EXPORT void QMRUnInit(void *h);                                   /* h may be null */
-/* command: "CmdSetCommunityGetOption", "CmdSetCommunityFind" or
- * "CmdSetCommunityWrite", matched exactly; other commands answer -5. */
+/* command: "CmdSetCommunityGetOption", "CmdSetCommunityFind",
+ * "CmdSetCommunityWrite" or "CmdSetBulkWalk", matched exactly; other
+ * commands answer -5.
+ * "CmdSetBulkWalk" with "1" or "on" turns bulk walks on, with "0" or "off"
+ * off (the default); any other value answers -2. Like the communities it
+ * applies from the next QMRInitDevice(Ex). With bulk walks on, the tables
+ * of a device opened with selector 1 (SNMPv2c) or 2 (SNMPv3) are read with
+ * GetBulkRequests, many rows per exchange, into exactly the records and
+ * options a row-by-row read gives; selector 0 (SNMPv1) devices are read row
+ * by row either way. */
 QMR_EXPORT int32_t QMRCommandString(void *h, const char *command, const char *value);
 /* No integer command exists: -5 for every valid call. */
 QMR_EXPORT int32_t QMRCommandInteger(void *h, int32_t command, int32_t *value);

@@ -94,6 +94,8 @@ const char kSharedHelp[] =
     "  --timeout MS            time-out of each request in milliseconds (default 2000)\n"
     "  --retries N             retries after a time-out (default 1)\n"
     "  --community NAME        read community (default \"public\")\n"
+    "  --bulk                  read tables with GetBulk, many rows per exchange (SNMPv2c,\n"
+    "                          or SNMPv3 with --user)\n"
     "SNMPv3 options (a user name selects SNMPv3):\n"
     "  --user NAME             security name\n"
     "  --level LEVEL           noauth, auth or priv (default priv)\n"
@@ -225,12 +227,12 @@ bool parse_cli(int argc, char **argv, CliOptions *out, std::string *error) {
       name.resize(eq);
       has_value = true;
     }
-    if (name == "json" || name == "help") {
+    if (name == "json" || name == "help" || name == "bulk") {
       if (has_value) {
         *error = "--" + name + " takes no value";
         return false;
       }
-      (name == "json" ? o.json : o.help) = true;
+      (name == "json" ? o.json : name == "help" ? o.help : o.bulk) = true;
       continue;
     }
     if (!has_value) {

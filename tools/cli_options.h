@@ -18,7 +18,8 @@ inline constexpr int32_t kProtocolIPv4 = 1;
 inline constexpr int32_t kProtocolIPX = 2;
 inline constexpr int32_t kProtocolIPv6 = 5;
 
-// Security selector that asks for SNMPv3.
+// Security selectors that ask for SNMPv2c and SNMPv3.
+inline constexpr int32_t kSelectorV2c = 1;
 inline constexpr int32_t kSelectorV3 = 2;
 
 struct CliOptions {
@@ -26,6 +27,7 @@ struct CliOptions {
   std::vector<std::string> operands;
   bool json = false;
   bool help = false;
+  bool bulk = false;            // GetBulk table walks (community devices then speak v2c)
 
   std::string community;        // reads (and discovery unless find_community)
   std::string write_community;  // job cancel

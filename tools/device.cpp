@@ -8,6 +8,7 @@ namespace {
 using EProtocol = ITqcNetworkAddress::EProtocol;
 
 constexpr char kCmdRead[] = "CmdSetCommunityGetOption";
+constexpr char kCmdBulkWalk[] = "CmdSetBulkWalk";
 constexpr char kCmdFind[] = "CmdSetCommunityFind";
 constexpr char kCmdWrite[] = "CmdSetCommunityWrite";
 
@@ -57,6 +58,11 @@ Failure LibraryHandle::init(const CliOptions &options) {
     f.code = QMRCommandString(m_handle, s.command, s.value.c_str());
     if (f.failed()) return f;
   }
+  if (options.bulk) {
+    f.step = std::string("bulk walks (") + kCmdBulkWalk + ")";
+    f.code = QMRCommandString(m_handle, kCmdBulkWalk, "on");
+    if (f.failed()) return f;
+  }
   return Failure{};
 }
 
@@ -100,6 +106,11 @@ Failure open_device(void *handle, const CliOptions &options, const DeviceAddress
   if (options.v3()) {
     const QMRSecurityBlock block = options.security_block();
     f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, kSelectorV3, &block,
+                             options.timeout_ms, options.retries);
+  } else if (options.bulk) {
+    // GetBulk needs SNMPv2c: the community device is opened as one.
+    const QMRSecurityBlock none{};
+    f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, kSelectorV2c, &none,
                              options.timeout_ms, options.retries);
   } else {
     f.code = QMRInitDevice(handle, address.text.c_str(), address.protocol, options.timeout_ms, options.retries);

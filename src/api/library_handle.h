@@ -34,7 +34,9 @@ class CQMRLibraryHandle {
   CQMRLibraryHandle &operator=(const CQMRLibraryHandle &) = delete;
 
   // Exact command names only: 0, -5 for another command, -2 for a null text
-  // or a value of 256 characters or more.
+  // or a value of 256 characters or more. "CmdSetBulkWalk" takes "1"/"on"
+  // or "0"/"off" (else -2) and, like the communities, applies from the next
+  // opening.
   int32_t command_string(const char *command, const char *value);
 
   // Opens a device: a new option object (kept even when its model check
@@ -60,6 +62,7 @@ class CQMRLibraryHandle {
   char m_communityWrite[256];
   std::unique_ptr<CQMRDeviceStatus, SQMRReleaser> m_status;
   std::unique_ptr<IQMRPluginUSM, SQMRReleaser> m_usm;
+  bool m_bulkWalk = false;  // "CmdSetBulkWalk"
 };
 
 #endif  // QMR_API_LIBRARY_HANDLE_H

@@ -20,6 +20,7 @@ CQMRDevCommOption::CQMRDevCommOption()
     : m_protocol(ITqcNetworkAddress::None),
       m_address{},
       m_port(0),
+      m_bulkWalk(false),
       m_timeoutMs(0),
       m_retries(0),
       m_maxMessageSize(0),
@@ -34,6 +35,10 @@ CQMRDevCommOption::CQMRDevCommOption()
       m_community{},
       m_communitySet(0) {
   initialize_data();
+}
+
+void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on) {
+  if (option != nullptr) option->m_bulkWalk = on;
 }
 
 CQMRDevCommOption::CQMRDevCommOption(const CQMRDevCommOption &other) = default;

@@ -100,6 +100,7 @@ void CQMRDevCommOption::device_target(SQMRDeviceTarget *target) const {
   target->retries = m_retries;
   target->maxMessageSize = m_maxMessageSize;
   target->community = m_communitySet != 0 ? m_community : nullptr;
+  target->bulkWalk = m_bulkWalk;
 }
 
 int32_t CQMRDevCommOption::refresh_system_attributes() {

@@ -58,8 +58,12 @@ int32_t qmr_init_get_data(ITqcGetData *facade, const SQMRDeviceTarget &target) {
   const int32_t rc = facade->init(target.address, target.protocol, target.port, target.version,
                                   &target.usm, static_cast<int32_t>(target.timeoutMs),
                                   static_cast<int32_t>(target.retries), target.maxMessageSize);
-  if (rc != QMR_OK) log_qmr_failure("pGetData->init()", rc);
-  return rc;
+  if (rc != QMR_OK) {
+    log_qmr_failure("pGetData->init()", rc);
+    return rc;
+  }
+  facade->set_bulk_walk(target.bulkWalk);
+  return QMR_OK;
 }
 
 int32_t qmr_add_oid(ITqcGetData *facade, const char *oid, EQMRInstance kind) {

@@ -36,6 +36,7 @@ struct SQMRDeviceTarget {
   uint32_t retries;
   uint32_t maxMessageSize;
   const char *community;  // null keeps the façade's default
+  bool bulkWalk;          // walks ask for many rows per exchange (v2c, v3)
 };
 
 // The SNMP port of a device's protocol: 161 over IPv4 and IPv6, socket
@@ -52,7 +53,8 @@ enum class EQMRReadLog { kSilent, kLogged };
 
 // The façade, or its creation code with the "tqc_create_get_data()" line.
 int32_t qmr_create_get_data(QMRGetDataPtr *out);
-// set_community when the target has one, then init ("pGetData->init()").
+// set_community when the target has one, then init ("pGetData->init()"),
+// then the walk mode.
 int32_t qmr_init_get_data(ITqcGetData *facade, const SQMRDeviceTarget &target);
 // One add_oid_string ("pGetData->add_oid_string()").
 int32_t qmr_add_oid(ITqcGetData *facade, const char *oid, EQMRInstance kind);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "qmr.h"
+#include "session/bulk_walk.h"
 #include "session/facade_state.h"
 #include "session/releaser.h"
 #include "session/session_dispatcher.h"
@@ -41,6 +42,7 @@ class CTqcGetData final : public ITqcGetData, private CTqcFacadeState {
     return CTqcFacadeState::protocol_of(address, protocol);
   }
   int32_t get_data(char *text, size_t size) override;
+  void set_bulk_walk(bool on) override { m_bulkWalk = on; }
 
  private:
   ~CTqcGetData() override = default;
@@ -49,6 +51,8 @@ class CTqcGetData final : public ITqcGetData, private CTqcFacadeState {
   int32_t run(int32_t type);
   // Takes the next response value; -7 when none is left.
   int32_t take_value(TqcOwned<ITqsSnmpValue> *value);
+
+  bool m_bulkWalk = false;
 };
 
 int32_t CTqcGetData::add_oid_string(const char *oid, const char *instance, int32_t value) {
@@ -136,7 +140,21 @@ int32_t CTqcGetData::get_data(ITqsPduList *rows, const char *root_oid) {
   if (!root) return rc;
   TqcOwned<SessionDispatcher> dispatcher(tqc_create_session_dispatcher(&rc));
   if (!dispatcher) return rc;
-  return tqc_walk_table(dispatcher.get(), m_pPdu.get(), destination, root.get(), rows);
+  if (!m_bulkWalk || (m_version != kTqsSnmpV2c && m_version != kTqsSnmpV3))
+    return tqc_walk_table(dispatcher.get(), m_pPdu.get(), destination, root.get(), rows);
+  // GetBulkRequest exists from SNMPv2c on; a v2c device's community target
+  // speaks v1 for every other request, so the bulk requests get their own.
+  TqcOwned<ITqsSnmpTarget> v2c;
+  ITqsSnmpTarget *bulk_target = destination;
+  if (m_version == kTqsSnmpV2c) {
+    v2c.reset(destination->clone(&rc));
+    if (!v2c) return rc;
+    if ((rc = v2c->set_version(kTqsSnmpV2c)) != QMR_OK) return rc;
+    bulk_target = v2c.get();
+  }
+  TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(dispatcher.get(), bulk_target, &rc));
+  if (!bulk) return rc;
+  return tqc_walk_table(bulk.get(), m_pPdu.get(), destination, root.get(), rows);
 }
 
 }  // namespace

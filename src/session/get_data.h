@@ -70,6 +70,11 @@ class ITqcGetData {
   // an empty text leaves the buffer unchanged. -2 for a null buffer or size 0.
   virtual int32_t get_data(char *text, size_t size) = 0;
 
+  // Bulk mode for the walk (off by default): on an SNMPv2c or SNMPv3 device
+  // the walk asks for many rows per exchange with GetBulkRequests and keeps
+  // exactly the rows a row-by-row walk keeps. SNMPv1 devices walk row by row.
+  virtual void set_bulk_walk(bool on) = 0;
+
  protected:
   virtual ~ITqcGetData() = default;                                                    // 11
 };

@@ -11,6 +11,7 @@
 #include "log/log_manager.h"
 #include "log/log_test_support.h"
 #include "printer/quince_option.h"
+#include "printer/walk_mode.h"
 #include "support/snmpsim_agent.h"
 
 namespace {
@@ -23,12 +24,13 @@ constexpr uint32_t kRetries = 1;
 // For scenarios that end in a time-out: short, so the test stays quick.
 constexpr uint32_t kShortTimeoutMs = 400;
 
-// Community-based SNMPv1, as QMRInitDevice sets it up.
+// Community-based, as QMRInitDevice(Ex) sets it up: SNMPv1, or SNMPv2c
+// in the bulk walk mode.
 class V1Usm : public IQMRPluginUSM {
  public:
   int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
   void release() override {}
-  int32_t get_selector() const override { return 0; }
+  int32_t get_selector() const override { return walk_mode::selector(); }
   const char *get_user_name() const override { return ""; }
   int32_t get_choice1() const override { return 0; }
   int32_t get_choice2() const override { return 0; }
@@ -97,6 +99,7 @@ class OptionRefresh : public ::testing::Test {
   int32_t open(CQMRQuinceDZRPVRTOption &option, const char *community,
                uint32_t timeoutMs = kTimeoutMs, uint32_t retries = kRetries) {
     option.SetCommunityStr(community);
+    qmr_set_option_bulk_walk(&option, walk_mode::bulk());
     return option.Init(ITqcNetworkAddress::IPv4, kAddress, &m_usm, timeoutMs, retries, 0);
   }
 
@@ -288,8 +291,11 @@ TEST_F(OptionRefresh, ReadFailingMidwayKeepsEarlierFieldsAndClearsTheRest) {
   EXPECT_EQ(1u, lines.total());
   EXPECT_EQ("half", text(o, "SysName"));
   EXPECT_EQ("Basement", text(o, "SysLocation"));
-  EXPECT_EQ("Printer Controller v12.10.3 - Processor", text(o, "PrinterRomVersion"));
-  EXPECT_EQ(1, o.device_count());
+  // A bulk walk reads on past its table, so the device-table walk before
+  // the input trays already reaches the object that stalls.
+  const bool stalls_earlier = walk_mode::bulk();
+  EXPECT_EQ(stalls_earlier ? "" : "Printer Controller v12.10.3 - Processor", text(o, "PrinterRomVersion"));
+  EXPECT_EQ(stalls_earlier ? 0 : 1, o.device_count());
   // The failing step and every later one stay cleared.
   EXPECT_EQ(0, integer(o, "NumberOfInputTray"));
   EXPECT_EQ(0, integer(o, "MemorySizeInKByte"));

@@ -11,6 +11,7 @@
 
 #include "api/plugin_usm.h"
 #include "printer/device_status.h"
+#include "printer/walk_mode.h"
 #include "snmp/owned.h"
 #include "support/status_agent.h"
 
@@ -23,12 +24,13 @@ constexpr char kPeerIp[] = "127.77.30.3";
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
 
-// What an opening with an all-zero block and selector 0 leaves in usm.
+// What an opening with an all-zero block and the walk mode's selector
+// leaves in usm.
 class CommunityUsm final : public IQMRPluginUSM {
  public:
   int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
   void release() override {}
-  int32_t get_selector() const override { return 0; }
+  int32_t get_selector() const override { return walk_mode::selector(); }
   const char *get_user_name() const override { return "Nodewalk"; }
   int32_t get_choice1() const override { return 2; }
   int32_t get_choice2() const override { return 1; }
@@ -52,6 +54,7 @@ inline StatusPtr open_reader(const char *address, const std::string &community,
   if (!status) return status;
   if (!community.empty()) status->set_read_community(community.c_str());
   if (!writeCommunity.empty()) status->set_write_community(writeCommunity.c_str());
+  status->set_bulk_walk(walk_mode::bulk());
   EXPECT_EQ(QMR_OK, status->init(ITqcNetworkAddress::IPv4, address, &usm, timeoutMs, retries, 0));
   return status;
 }

@@ -1,0 +1,297 @@
+#include "session/bulk_walk.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "qmr.h"
+#include "session/oid_order.h"
+#include "session/releaser.h"
+#include "snmp/oid.h"
+#include "snmp/pdu.h"
+#include "snmp/snmp_target.h"
+#include "snmp/var_bind.h"
+#include "snmp/var_bind_list.h"
+
+namespace {
+
+// Most repetitions asked for at once: past a table's end the rows are of no
+// use, and agents cut long answers anyway.
+constexpr uint32_t kMaxRepetitions = 48;
+// Message, PDU and (for SNMPv3) security headers of an answer.
+constexpr int64_t kAnswerOverhead = 160;
+// What a cell not yet seen is assumed to need beyond its name: a longer
+// index and a short value.
+constexpr uint32_t kGuessedIndexGrowth = 4;
+constexpr uint32_t kGuessedValueSize = 24;
+constexpr int32_t kNonRepeaters = 0;
+
+// Encoded sizes, as the BER writer lays them out.
+uint32_t tlv_size(uint32_t content) { return 1 + (content < 0x80 ? 1 : content <= 0xFF ? 2 : 3) + content; }
+
+uint32_t sub_id_size(uint32_t v) { return v < (1u << 7) ? 1 : v < (1u << 14) ? 2 : v < (1u << 21) ? 3 : v < (1u << 28) ? 4 : 5; }
+
+uint32_t oid_size(const ITqsOid *oid) {
+  if (oid == nullptr) return tlv_size(0);
+  uint32_t n = 0;
+  const uint32_t *ids = tqc_oid_ids(oid, &n);
+  if (n < 2) return tlv_size(n);
+  uint32_t content = sub_id_size(ids[0] * 40 + ids[1]);
+  for (uint32_t i = 2; i < n; ++i) content += sub_id_size(ids[i]);
+  return tlv_size(content);
+}
+
+uint32_t value_size(const ITqsSnmpValue *value) {
+  if (value == nullptr) return tlv_size(0);
+  switch (value->type()) {
+    case kTqsObjectId: return oid_size(const_cast<ITqsSnmpValue *>(value)->as_oid());
+    case kTqsInteger:
+    case kTqsCounter32:
+    case kTqsGauge32:
+    case kTqsTimeTicks: return tlv_size(5);
+    case kTqsCounter64: return tlv_size(9);
+    case kTqsNull:
+    case kTqsNoSuchObject:
+    case kTqsNoSuchInstance:
+    case kTqsEndOfMibView: return tlv_size(0);
+    default: return tlv_size(value->length());
+  }
+}
+
+uint32_t cell_size(const ITqsVarBind *cell) { return tlv_size(oid_size(cell->get_name()) + value_size(cell->get_value())); }
+
+// What one column's answers say about the agent's OIDs after `start`: the
+// rising cells are consecutive OIDs of the agent (none lies between two of
+// them); one further cell may follow that ends the column (an exception
+// value, or an OID that did not increase), and it answers only for the cell
+// before it.
+struct Chain {
+  TqcOwned<ITqsOid> start;
+  std::vector<TqcOwned<ITqsVarBind>> cells;
+  size_t rising = 0;
+
+  // Keeps the rising cells and the one that ends them.
+  void settle() {
+    const ITqsOid *previous = start.get();
+    rising = 0;
+    while (rising < cells.size()) {
+      const ITqsVarBind *cell = cells[rising].get();
+      const ITqsOid *name = cell->get_name();
+      if (name == nullptr || tqc_is_exception_value(cell->get_value()) ||
+          tqc_compare_oid_numeric(name, previous) <= 0)
+        break;
+      previous = name;
+      ++rising;
+    }
+    if (cells.size() > rising + 1) cells.resize(rising + 1);
+  }
+
+  bool ends_view() const {
+    if (rising >= cells.size()) return false;
+    const ITqsSnmpValue *value = cells[rising]->get_value();
+    return value != nullptr && value->type() == kTqsEndOfMibView;
+  }
+
+  // The cell a GETNEXT of `asked` gets, or null when this answer does not
+  // say; *end is set instead when the answer is the end of the agent's view.
+  const ITqsVarBind *answer(const ITqsOid *asked, bool *end) const {
+    *end = false;
+    if (cells.empty()) return nullptr;
+    const int from_start = tqc_compare_oid_numeric(asked, start.get());
+    if (from_start < 0) return nullptr;
+    if (from_start == 0) return cells[0].get();
+    for (size_t i = 0; i < rising; ++i) {
+      const int order = tqc_compare_oid_numeric(asked, cells[i]->get_name());
+      if (order < 0) return cells[i].get();
+      if (order == 0) return i + 1 < cells.size() ? cells[i + 1].get() : nullptr;
+    }
+    *end = ends_view();
+    return nullptr;
+  }
+};
+
+class CTqcBulkWalkSession final : public ITqsSnmpSession {
+ public:
+  CTqcBulkWalkSession(ITqsSnmpSession *inner, ITqsSnmpTarget *target) : m_pInner(inner), m_pTarget(target) {}
+
+  void release() override { delete this; }
+  int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) override;
+  int32_t send_sync(ITqsSnmpPacket *packet) override { return m_pInner->send_sync(packet); }
+  int32_t send_broad_cast_sync(ITqsSnmpPacket *packet, ITqsSnmpPacketList **list) override {
+    return m_pInner->send_broad_cast_sync(packet, list);
+  }
+  int32_t send_broad_cast_sync(ITqsPdu *pdu, ITqsSnmpTarget *target, ITqsSnmpPacketList **list) override {
+    return m_pInner->send_broad_cast_sync(pdu, target, list);
+  }
+  int32_t reserved() override { return QMR_E_NOT_SUPPORTED; }
+
+ private:
+  ~CTqcBulkWalkSession() override = default;
+
+  // Outcome of a GetBulkRequest when it gives no answer to use.
+  static constexpr int32_t kAskRowByRow = 1;
+
+  // Answers the request from the chains (true), or leaves it untouched.
+  bool answer_from_chains(ITqsPdu *pdu, int32_t *result);
+  // One GetBulkRequest for the request's OIDs, its answer kept as chains.
+  int32_t fetch(const ITqsPdu *pdu);
+  int32_t exchange_bulk(const ITqsVarBindList *asked, uint32_t repetitions, TqcOwned<ITqsPdu> *answer);
+  uint32_t repetitions_for(const ITqsVarBindList *asked);
+  int32_t keep_chains(const ITqsVarBindList *asked, ITqsPdu *answer);
+
+  ITqsSnmpSession *m_pInner;
+  ITqsSnmpTarget *m_pTarget;
+  std::vector<Chain> m_chains;
+  std::vector<uint32_t> m_cellSizes;  // largest cell seen per asked position (0: none yet)
+  uint32_t m_cap = kMaxRepetitions;
+};
+
+int32_t CTqcBulkWalkSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
+  if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
+  if (pdu->get_type() != kTqsGetNextRequest) return m_pInner->send_sync(pdu, target);
+  int32_t rc = QMR_OK;
+  if (answer_from_chains(pdu, &rc)) return rc;
+  rc = fetch(pdu);
+  if (rc == QMR_OK && answer_from_chains(pdu, &rc)) return rc;
+  if (rc != QMR_OK && rc != kAskRowByRow) return rc;
+  m_chains.clear();
+  return m_pInner->send_sync(pdu, target);
+}
+
+bool CTqcBulkWalkSession::answer_from_chains(ITqsPdu *pdu, int32_t *result) {
+  ITqsVarBindList *list = pdu->get_var_bind_list();
+  const uint32_t count = list != nullptr ? list->count() : 0;
+  if (count == 0 || m_chains.empty()) return false;
+  struct Found {
+    const ITqsVarBind *cell;
+    bool end;
+  };
+  std::vector<Found> found(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const ITqsOid *asked = list->get_at(i)->get_name();
+    if (asked == nullptr) return false;
+    Found &f = found[i];
+    f = Found{nullptr, false};
+    for (const Chain &chain : m_chains) {
+      if ((f.cell = chain.answer(asked, &f.end)) != nullptr || f.end) break;
+    }
+    if (f.cell == nullptr && !f.end) return false;
+  }
+  // Every OID is answered: the request becomes the response an agent would
+  // have sent (an end of view named by the OID asked for, as agents do).
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsVarBindList> cells(tqs_create_var_bind_list(&rc));
+  if (!cells) return *result = rc, true;
+  cells->reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    TqcOwned<ITqsVarBind> cell;
+    if (found[i].cell != nullptr) {
+      cell.reset(found[i].cell->clone(&rc));
+      if (!cell) return *result = rc, true;
+    } else {
+      cell.reset(tqs_create_var_bind(&rc));
+      if (!cell) return *result = rc, true;
+      TqcOwned<ITqsOid> name(list->get_at(i)->get_name()->clone_oid(&rc));
+      TqcOwned<ITqsSnmpValue> end(tqs_create_value(kTqsEndOfMibView, &rc));
+      if (!name || !end) return *result = rc, true;
+      if ((rc = cell->set(name.get(), end.get())) != QMR_OK) return *result = rc, true;
+      name.release();
+      end.release();
+    }
+    if ((rc = cells->append(cell.get())) != QMR_OK) return *result = rc, true;
+    cell.release();
+  }
+  if ((rc = pdu->set_var_bind_list(cells.get())) != QMR_OK) return *result = rc, true;
+  cells.release();
+  pdu->set_type(kTqsResponse);
+  pdu->set_error_status(0);
+  pdu->set_error_index(0);
+  *result = QMR_OK;
+  return true;
+}
+
+uint32_t CTqcBulkWalkSession::repetitions_for(const ITqsVarBindList *asked) {
+  const uint32_t count = asked->count();
+  if (m_cellSizes.size() != count) m_cellSizes.assign(count, 0);
+  int64_t row = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t seen = m_cellSizes[i];
+    row += seen != 0 ? seen
+                     : tlv_size(oid_size(asked->get_at(i)->get_name()) + kGuessedIndexGrowth + kGuessedValueSize);
+  }
+  const int64_t budget = m_pTarget->get_max_message_size() - kAnswerOverhead;
+  const int64_t fitting = row > 0 ? budget / row : 1;
+  return static_cast<uint32_t>(std::max<int64_t>(1, std::min<int64_t>(fitting, m_cap)));
+}
+
+int32_t CTqcBulkWalkSession::exchange_bulk(const ITqsVarBindList *asked, uint32_t repetitions,
+                                           TqcOwned<ITqsPdu> *answer) {
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsPdu> bulk(tqs_create_pdu(&rc));
+  if (!bulk) return rc;
+  TqcOwned<ITqsVarBindList> names(asked->clone(&rc));
+  if (!names) return rc;
+  if ((rc = bulk->set_var_bind_list(names.get())) != QMR_OK) return rc;
+  names.release();
+  bulk->set_type(kTqsGetBulkRequest);
+  bulk->set_error_status(kNonRepeaters);
+  bulk->set_error_index(repetitions);
+  if ((rc = m_pInner->send_sync(bulk.get(), m_pTarget)) != QMR_OK) return rc;
+  *answer = std::move(bulk);
+  return QMR_OK;
+}
+
+int32_t CTqcBulkWalkSession::fetch(const ITqsPdu *pdu) {
+  const ITqsVarBindList *asked = pdu->get_var_bind_list();
+  for (;;) {
+    const uint32_t repetitions = repetitions_for(asked);
+    TqcOwned<ITqsPdu> answer;
+    const int32_t rc = exchange_bulk(asked, repetitions, &answer);
+    if (rc == QMR_E_TOO_BIG || rc == QMR_E_DECODE) {
+      // The answer did not fit (or arrived cut): fewer rows, else row by row.
+      if (repetitions <= 1) return kAskRowByRow;
+      m_cap = repetitions / 2;
+      continue;
+    }
+    if (rc == QMR_E_MESSAGE_SIZE || rc == QMR_E_CANNOT_SPLIT) return kAskRowByRow;
+    if (rc != QMR_OK) return rc;
+    // An error-status cannot be placed on one row: the row-by-row request
+    // finds out what the agent says to it.
+    if (answer->get_error_status() != 0) return kAskRowByRow;
+    return keep_chains(asked, answer.get());
+  }
+}
+
+int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *asked, ITqsPdu *answer) {
+  const uint32_t count = asked->count();
+  m_chains.clear();
+  if (count == 0) return QMR_OK;
+  m_chains.resize(count);
+  int32_t rc = QMR_OK;
+  for (uint32_t i = 0; i < count; ++i) {
+    m_chains[i].start.reset(asked->get_at(i)->get_name()->clone_oid(&rc));
+    if (!m_chains[i].start) return rc;
+  }
+  // Repetition r of the column at position i is answer cell r * count + i.
+  for (uint32_t position = 0; ITqsVarBind *cell = answer->take_first_var_bind(); ++position)
+    m_chains[position % count].cells.emplace_back(cell);
+  for (uint32_t i = 0; i < count; ++i) {
+    Chain &chain = m_chains[i];
+    chain.settle();
+    for (size_t c = 0; c < chain.rising; ++c) m_cellSizes[i] = std::max(m_cellSizes[i], cell_size(chain.cells[c].get()));
+  }
+  return QMR_OK;
+}
+
+}  // namespace
+
+ITqsSnmpSession *tqc_create_bulk_walk_session(ITqsSnmpSession *inner, ITqsSnmpTarget *bulk_target, int32_t *result) {
+  ITqsSnmpSession *session = nullptr;
+  int32_t rc = QMR_E_INVALID_ARG;
+  if (inner != nullptr && bulk_target != nullptr) {
+    session = new (std::nothrow) CTqcBulkWalkSession(inner, bulk_target);
+    rc = session != nullptr ? QMR_OK : QMR_E_NO_MEMORY;
+  }
+  if (result != nullptr) *result = rc;
+  return session;
+}

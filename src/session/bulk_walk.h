@@ -1,0 +1,33 @@
+// Bulk table walks: a session in front of another that answers the table
+// walk's GetNextRequests from GetBulkRequests, many rows per exchange, so
+// that the walk itself (and every rule it applies to the rows) is the same
+// whether it runs row by row or in bulk.
+#ifndef QMR_SESSION_BULK_WALK_H
+#define QMR_SESSION_BULK_WALK_H
+
+#include <cstdint>
+
+#include "session/snmp_session.h"
+
+class ITqsSnmpTarget;
+
+// A GetNextRequest is answered, when every OID it asks for is covered by
+// the last GetBulkRequest's answer, from that answer with no exchange; else
+// one GetBulkRequest (non-repeaters 0) goes to `bulk_target` through
+// `inner` for the same OIDs and the request is answered from it. An agent's
+// answer is trusted only as far as its OIDs keep increasing; an endOfMibView
+// answers every later OID of its column. Max-repetitions is chosen so that
+// the answer fits the target's maximum message size (learnt from the cells
+// seen), and halved and the request repeated on tooBig or an answer that
+// could not be read. The GetNextRequest goes to `inner` itself, as a row-by-
+// row walk would send it, when an answer carries an error-status, when
+// even one repetition does not fit, or when the request alone is too big.
+// Every other request passes to `inner` unchanged.
+//
+// `inner` and `bulk_target` are lent and must outlive the session (a
+// SNMPv2c target for community devices, the user target for SNMPv3). Null
+// with -2 for a null argument, -3 when out of memory.
+ITqsSnmpSession *tqc_create_bulk_walk_session(ITqsSnmpSession *inner, ITqsSnmpTarget *bulk_target,
+                                              int32_t *result = nullptr);
+
+#endif  // QMR_SESSION_BULK_WALK_H
