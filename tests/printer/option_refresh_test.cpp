@@ -17,28 +17,14 @@
 namespace {
 
 constexpr char kAddress[] = "127.77.20.1";
+// snmpd in front of the agent in the SNMPv3 walk modes.
+constexpr char kV3FrontAddress[] = "127.77.20.2";
 constexpr char kModel7300[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.5";
 constexpr char kForeignModel[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.61";
 constexpr uint32_t kTimeoutMs = 3000;
 constexpr uint32_t kRetries = 1;
 // For scenarios that end in a time-out: short, so the test stays quick.
 constexpr uint32_t kShortTimeoutMs = 400;
-
-// Community-based, as QMRInitDevice(Ex) sets it up: SNMPv1, or SNMPv2c
-// in the bulk walk mode.
-class V1Usm : public IQMRPluginUSM {
- public:
-  int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
-  void release() override {}
-  int32_t get_selector() const override { return walk_mode::selector(); }
-  const char *get_user_name() const override { return ""; }
-  int32_t get_choice1() const override { return 0; }
-  int32_t get_choice2() const override { return 0; }
-  int32_t get_choice3() const override { return 0; }
-  const char *get_pass_phrase1() const override { return ""; }
-  const char *get_pass_phrase2() const override { return ""; }
-  const char *get_text3() const override { return ""; }
-};
 
 // Shows the fields no option key reads.
 class ProbeOption : public CQMRQuinceDZRPVRTOption {
@@ -86,8 +72,14 @@ class OptionRefresh : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run()) return;
     s_agent = tqs_started_or_null(new SnmpsimAgent(kAddress, QMR_TEST_DATA_DIR, "opt-full"), &s_error);
+    if (s_agent != nullptr && walk_mode::v3()) {
+      s_front = walk_mode::start_v3_front(kV3FrontAddress, kAddress, &s_error).release();
+      if (s_front == nullptr) TearDownTestSuite();
+    }
   }
   static void TearDownTestSuite() {
+    delete s_front;
+    s_front = nullptr;
     delete s_agent;
     s_agent = nullptr;
   }
@@ -100,7 +92,8 @@ class OptionRefresh : public ::testing::Test {
                uint32_t timeoutMs = kTimeoutMs, uint32_t retries = kRetries) {
     option.SetCommunityStr(community);
     qmr_set_option_bulk_walk(&option, walk_mode::bulk());
-    return option.Init(ITqcNetworkAddress::IPv4, kAddress, &m_usm, timeoutMs, retries, 0);
+    return option.Init(ITqcNetworkAddress::IPv4, walk_mode::v3() ? kV3FrontAddress : kAddress,
+                       walk_mode::usm_for(community), timeoutMs, retries, 0);
   }
 
   static int32_t integer(const CQMRDevCommOption &o, const char *key, int32_t index = 0) {
@@ -119,12 +112,13 @@ class OptionRefresh : public ::testing::Test {
     return value;
   }
 
-  V1Usm m_usm;
   static SnmpsimAgent *s_agent;
+  static SnmpdAgent *s_front;
   static std::string s_error;
 };
 
 SnmpsimAgent *OptionRefresh::s_agent = nullptr;
+SnmpdAgent *OptionRefresh::s_front = nullptr;
 std::string OptionRefresh::s_error;
 
 TEST_F(OptionRefresh, FullPrinterFillsEveryKeyAndTheUnreadFields) {
@@ -270,7 +264,7 @@ TEST_F(OptionRefresh, ModelCheckMatchesAtSubIdentifierBoundaries) {
   ProbeOption mismatch;
   mismatch.SetCommunityStr("opt-full");
   EXPECT_EQ(QMR_E_INVALID_ARG,
-            mismatch.Init(ITqcNetworkAddress::IPv4, "::1", &m_usm, kTimeoutMs, kRetries, 0));
+            mismatch.Init(ITqcNetworkAddress::IPv4, "::1", walk_mode::usm_for("opt-full"), kTimeoutMs, kRetries, 0));
   EXPECT_FALSE(mismatch.is_supported_OID("1"));
   // A device that never answers gives the time-out, with no "QMR" line.
   ProbeOption silent;
