@@ -26,6 +26,7 @@ class LossyProxy {
     double duplicate = 0;
     double reorder = 0;       // held back behind later datagrams
     int max_delay_ms = 0;     // uniform extra delay of every datagram
+    int fixed_delay_ms = 0;   // delay added to every datagram (a distant link)
     // From this try of a request on (1-based), neither the request nor its
     // answers are dropped: losses come in bursts of at most this many
     // minus one tries. 0: no such bound.
@@ -74,6 +75,8 @@ class LossyProxy {
                 uint32_t try_number);
   int upstream_for(const sockaddr_in &client);
   void flush_due();
+  // Milliseconds until the next datagram is due, at most `limit`.
+  int wait_ms(int limit);
 
   std::string m_front;
   uint16_t m_front_port;
