@@ -17,7 +17,7 @@ namespace {
 
 // Most repetitions asked for at once: past a table's end the rows are of no
 // use, and agents cut long answers anyway.
-constexpr uint32_t kMaxRepetitions = 48;
+constexpr uint32_t kMaxRepetitions = 16;
 // Message, PDU and (for SNMPv3) security headers of an answer.
 constexpr int64_t kAnswerOverhead = 160;
 // What a cell not yet seen is assumed to need beyond its name: a longer

@@ -1,0 +1,215 @@
+// Bulk walks against an in-process SNMPv2c agent: for every table layout the
+// walk through the bulk session must give exactly the rows of the row-by-row
+// walk, in fewer exchanges, also when the agent refuses large answers or
+// answers a GetBulkRequest with an error-status.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "session/bulk_walk.h"
+#include "session/snmp_session.h"
+#include "session/table_walk.h"
+#include "session_test_util.h"
+
+using namespace session_test;
+
+namespace {
+
+using Name = std::vector<uint32_t>;
+
+Name ids(const std::string &text) {
+  Name out;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t dot = text.find('.', pos);
+    if (dot == std::string::npos) dot = text.size();
+    out.push_back(static_cast<uint32_t>(std::stoul(text.substr(pos, dot - pos))));
+    pos = dot + 1;
+  }
+  return out;
+}
+
+std::string text_of(const Name &v) {
+  std::string out;
+  for (uint32_t id : v) out += (out.empty() ? "" : ".") + std::to_string(id);
+  return out;
+}
+
+// An SNMPv2c agent over a numerically ordered MIB of INTEGER objects:
+// endOfMibView past its last object, GetBulkRequests answered repetition by
+// repetition. `stuck` answers one OID for every GETNEXT step (a broken
+// agent); `too_big_above` refuses more repetitions with tooBig;
+// `bulk_error` answers every GetBulkRequest with genErr.
+class V2cAgent final : public ITqsSnmpSession {
+ public:
+  std::map<Name, int32_t> mib;
+  std::string stuck;
+  uint32_t too_big_above = 0;
+  bool bulk_error = false;
+  std::vector<int64_t> bulk_repetitions;  // of each GetBulkRequest
+  uint32_t get_next_requests = 0;
+
+  void release() override {}
+  int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *) override {
+    std::vector<Name> asked;
+    for (uint32_t i = 0; i < count_of(pdu); ++i) asked.push_back(ids(name_at(pdu, i)));
+    const bool bulk = pdu->get_type() == kTqsGetBulkRequest;
+    const int64_t repetitions = bulk ? pdu->get_error_index() : 1;
+    if (bulk) bulk_repetitions.push_back(repetitions);
+    else ++get_next_requests;
+    if (bulk && too_big_above != 0 && repetitions > too_big_above) return QMR_E_TOO_BIG;
+    pdu->set_type(kTqsResponse);
+    pdu->set_error_status(bulk && bulk_error ? 5 : 0);
+    pdu->set_error_index(0);
+    if (bulk && bulk_error) return QMR_OK;
+    TqcOwned<ITqsVarBindList> answer(tqs_create_var_bind_list());
+    std::vector<Name> at = asked;
+    for (int64_t r = 0; r < repetitions; ++r) {
+      for (Name &name : at) {
+        auto it = stuck.empty() ? mib.upper_bound(name) : mib.find(ids(stuck));
+        if (it == mib.end()) {
+          answer->append_new(tqs_create_oid_from_text(text_of(name).c_str()), tqs_create_value(kTqsEndOfMibView));
+          continue;
+        }
+        name = it->first;
+        answer->append_new(tqs_create_oid_from_text(text_of(name).c_str()),
+                           tqs_create_number_value(kTqsInteger, it->second));
+      }
+    }
+    pdu->set_var_bind_list(answer.release());
+    return QMR_OK;
+  }
+  int32_t send_sync(ITqsSnmpPacket *) override { return QMR_E_NOT_SUPPORTED; }
+  int32_t send_broad_cast_sync(ITqsSnmpPacket *, ITqsSnmpPacketList **) override { return QMR_E_NOT_SUPPORTED; }
+  int32_t send_broad_cast_sync(ITqsPdu *, ITqsSnmpTarget *, ITqsSnmpPacketList **) override {
+    return QMR_E_NOT_SUPPORTED;
+  }
+  int32_t reserved() override { return QMR_E_NOT_SUPPORTED; }
+};
+
+constexpr char kEntry[] = "1.3.6.1.2.1.43.8.2.1";
+const std::string kOther = "1.3.6.1.4.1.58114.8.59.16.1.1.5";
+
+std::string col(int column) { return std::string(kEntry) + "." + std::to_string(column); }
+std::string cell(int column, int row) { return col(column) + ".1." + std::to_string(row); }
+
+// Every row as text: "name=value" per cell, "name=-" for an empty one.
+std::vector<std::string> walk(ITqsSnmpSession *session, const std::vector<std::string> &columns, int32_t *rc) {
+  TqcOwned<ITqsPduList> rows(tqs_create_pdu_list());
+  auto pdu = request(kTqsGetNextRequest, columns);
+  auto target = community_target("127.0.0.1", 161, 100, 0);
+  TqcOwned<ITqsOid> root(tqs_create_oid_from_text(columns.front().c_str()));
+  *rc = tqc_walk_table(session, pdu.get(), target.get(), root.get(), rows.get());
+  std::vector<std::string> out;
+  TqcOwned<ITqsListIterator> it(rows->new_iterator());
+  for (ITqsPdu *p; (p = rows->element_at(it.get())) != nullptr; rows->step(it.get())) {
+    std::string row;
+    for (uint32_t i = 0; i < count_of(p); ++i)
+      row += name_at(p, i) + "=" + (type_at(p, i) == kTqsNull ? "-" : std::to_string(int_at(p, i))) + " ";
+    out.push_back(row);
+  }
+  return out;
+}
+
+struct Layout {
+  const char *what;
+  std::vector<std::pair<std::string, int32_t>> objects;
+  std::vector<std::string> columns;
+  std::string stuck;
+  size_t rows;
+};
+
+std::vector<Layout> layouts() {
+  std::vector<Layout> all;
+  Layout full{"full table, then other data", {{"1.3.6.1.2.1.43.9.1.0", 99}}, {col(2), col(3)}, "", 40};
+  for (int row = 1; row <= 40; ++row) {
+    full.objects.push_back({cell(2, row), 20 + row});
+    full.objects.push_back({cell(3, row), 30 + row});
+  }
+  all.push_back(full);
+  Layout sparse{"sparse and missing columns", {}, {col(2), col(3), col(4), col(5)}, "", 9};
+  for (int row = 1; row <= 9; ++row) {
+    sparse.objects.push_back({cell(2, row), row});
+    if (row % 3 != 0) sparse.objects.push_back({cell(3, row), 30 + row});
+    sparse.objects.push_back({cell(5, row), 50 + row});
+  }
+  all.push_back(sparse);
+  all.push_back({"first column gaps",
+                 {{cell(2, 1), 21}, {cell(2, 3), 23}, {cell(3, 1), 31}, {cell(3, 2), 32}, {cell(3, 3), 33}},
+                 {col(2), col(3)},
+                 "",
+                 2});
+  all.push_back({"column of another table",
+                 {{cell(2, 1), 21}, {cell(2, 2), 22}, {cell(2, 3), 23}, {kOther + ".7", 70}, {kOther + ".9", 90}},
+                 {col(2), kOther},
+                 "",
+                 3});
+  Layout end{"end of the agent's data inside the table", {}, {col(2), col(3)}, "", 5};
+  for (int row = 1; row <= 5; ++row) end.objects.push_back({cell(2, row), row});
+  for (int row = 1; row <= 3; ++row) end.objects.push_back({cell(3, row), row});
+  all.push_back(end);
+  all.push_back({"answers that do not move on", {{cell(2, 1), 21}}, {col(2)}, cell(2, 1), 1});
+  all.push_back({"numeric index order", {{col(2) + ".9", 9}, {col(2) + ".10", 10}, {col(2) + ".11", 11}}, {col(2)}, "", 3});
+  return all;
+}
+
+struct Fault {
+  const char *what;
+  uint32_t too_big_above;
+  bool bulk_error;
+};
+
+TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
+  const Fault faults[] = {{"no fault", 0, false}, {"tooBig above 6 repetitions", 6, false}, {"genErr", 0, true}};
+  auto bulk_target = community_target("127.0.0.1", 161, 100, 0);
+  bulk_target->set_version(kTqsSnmpV2c);
+  for (const Layout &layout : layouts()) {
+    for (const Fault &fault : faults) {
+      SCOPED_TRACE(std::string(layout.what) + ", " + fault.what);
+      V2cAgent rows_agent, bulk_agent;
+      for (const auto &o : layout.objects) rows_agent.mib[ids(o.first)] = bulk_agent.mib[ids(o.first)] = o.second;
+      rows_agent.stuck = bulk_agent.stuck = layout.stuck;
+      bulk_agent.too_big_above = fault.too_big_above;
+      bulk_agent.bulk_error = fault.bulk_error;
+      int32_t rows_rc = -1, bulk_rc = -1;
+      const std::vector<std::string> expected = walk(&rows_agent, layout.columns, &rows_rc);
+      TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(&bulk_agent, bulk_target.get()));
+      ASSERT_TRUE(bulk);
+      EXPECT_EQ(expected, walk(bulk.get(), layout.columns, &bulk_rc));
+      EXPECT_EQ(QMR_OK, rows_rc);
+      EXPECT_EQ(QMR_OK, bulk_rc);
+      EXPECT_EQ(layout.rows, expected.size());
+      ASSERT_FALSE(bulk_agent.bulk_repetitions.empty());
+      if (fault.bulk_error) {
+        // Each refused GetBulkRequest is followed by the row-by-row request.
+        EXPECT_EQ(rows_agent.get_next_requests, bulk_agent.get_next_requests);
+      } else {
+        EXPECT_EQ(0u, bulk_agent.get_next_requests);
+        if (layout.rows > 3) EXPECT_LT(bulk_agent.bulk_repetitions.size(), rows_agent.get_next_requests);
+      }
+      if (fault.too_big_above != 0) {
+        // Refused sizes are halved until one passes, and not asked for again.
+        const size_t first_fit = std::find_if(bulk_agent.bulk_repetitions.begin(), bulk_agent.bulk_repetitions.end(),
+                                              [&](int64_t r) { return r <= fault.too_big_above; }) -
+                                 bulk_agent.bulk_repetitions.begin();
+        for (size_t i = first_fit; i < bulk_agent.bulk_repetitions.size(); ++i)
+          EXPECT_LE(bulk_agent.bulk_repetitions[i], fault.too_big_above);
+        for (size_t i = 1; i <= first_fit && i < bulk_agent.bulk_repetitions.size(); ++i)
+          EXPECT_EQ(bulk_agent.bulk_repetitions[i - 1] / 2, bulk_agent.bulk_repetitions[i]);
+      }
+    }
+  }
+}
+
+TEST(BulkWalk, RequestsOtherThanGetNextPassUnchanged) {
+  V2cAgent agent;
+  agent.mib[ids(cell(2, 1))] = 21;
+  auto target = community_target("127.0.0.1", 161, 100, 0);
+  TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(&agent, target.get()));
+  auto get = request(kTqsGetRequest, {cell(2, 1)});
+  EXPECT_EQ(QMR_OK, bulk->send_sync(get.get(), target.get()));
+  EXPECT_TRUE(agent.bulk_repetitions.empty());
+  EXPECT_EQ(nullptr, tqc_create_bulk_walk_session(nullptr, target.get()));
+}
+
+}  // namespace
