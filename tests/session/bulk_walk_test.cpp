@@ -18,29 +18,13 @@ namespace {
 
 using Name = std::vector<uint32_t>;
 
-Name ids(const std::string &text) {
-  Name out;
-  for (size_t pos = 0; pos < text.size();) {
-    size_t dot = text.find('.', pos);
-    if (dot == std::string::npos) dot = text.size();
-    out.push_back(static_cast<uint32_t>(std::stoul(text.substr(pos, dot - pos))));
-    pos = dot + 1;
-  }
-  return out;
-}
-
-std::string text_of(const Name &v) {
-  std::string out;
-  for (uint32_t id : v) out += (out.empty() ? "" : ".") + std::to_string(id);
-  return out;
-}
 
 // An SNMPv2c agent over a numerically ordered MIB of INTEGER objects:
 // endOfMibView past its last object, GetBulkRequests answered repetition by
 // repetition. `stuck` answers one OID for every GETNEXT step (a broken
 // agent); `too_big_above` refuses more repetitions with tooBig;
 // `bulk_error` answers every GetBulkRequest with genErr.
-class V2cAgent final : public ITqsSnmpSession {
+class V2cAgent final : public InProcessAgent {
  public:
   std::map<Name, int32_t> mib;
   std::string stuck;
@@ -49,10 +33,9 @@ class V2cAgent final : public ITqsSnmpSession {
   std::vector<int64_t> bulk_repetitions;  // of each GetBulkRequest
   uint32_t get_next_requests = 0;
 
-  void release() override {}
   int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *) override {
     std::vector<Name> asked;
-    for (uint32_t i = 0; i < count_of(pdu); ++i) asked.push_back(ids(name_at(pdu, i)));
+    for (uint32_t i = 0; i < count_of(pdu); ++i) asked.push_back(dotted_ids(name_at(pdu, i)));
     const bool bulk = pdu->get_type() == kTqsGetBulkRequest;
     const int64_t repetitions = bulk ? pdu->get_error_index() : 1;
     if (bulk) bulk_repetitions.push_back(repetitions);
@@ -66,25 +49,19 @@ class V2cAgent final : public ITqsSnmpSession {
     std::vector<Name> at = asked;
     for (int64_t r = 0; r < repetitions; ++r) {
       for (Name &name : at) {
-        auto it = stuck.empty() ? mib.upper_bound(name) : mib.find(ids(stuck));
+        auto it = stuck.empty() ? mib.upper_bound(name) : mib.find(dotted_ids(stuck));
         if (it == mib.end()) {
-          answer->append_new(tqs_create_oid_from_text(text_of(name).c_str()), tqs_create_value(kTqsEndOfMibView));
+          answer->append_new(tqs_create_oid_from_text(dotted_text(name).c_str()), tqs_create_value(kTqsEndOfMibView));
           continue;
         }
         name = it->first;
-        answer->append_new(tqs_create_oid_from_text(text_of(name).c_str()),
+        answer->append_new(tqs_create_oid_from_text(dotted_text(name).c_str()),
                            tqs_create_number_value(kTqsInteger, it->second));
       }
     }
     pdu->set_var_bind_list(answer.release());
     return QMR_OK;
   }
-  int32_t send_sync(ITqsSnmpPacket *) override { return QMR_E_NOT_SUPPORTED; }
-  int32_t send_broad_cast_sync(ITqsSnmpPacket *, ITqsSnmpPacketList **) override { return QMR_E_NOT_SUPPORTED; }
-  int32_t send_broad_cast_sync(ITqsPdu *, ITqsSnmpTarget *, ITqsSnmpPacketList **) override {
-    return QMR_E_NOT_SUPPORTED;
-  }
-  int32_t reserved() override { return QMR_E_NOT_SUPPORTED; }
 };
 
 constexpr char kEntry[] = "1.3.6.1.2.1.43.8.2.1";
@@ -167,7 +144,7 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
     for (const Fault &fault : faults) {
       SCOPED_TRACE(std::string(layout.what) + ", " + fault.what);
       V2cAgent rows_agent, bulk_agent;
-      for (const auto &o : layout.objects) rows_agent.mib[ids(o.first)] = bulk_agent.mib[ids(o.first)] = o.second;
+      for (const auto &o : layout.objects) rows_agent.mib[dotted_ids(o.first)] = bulk_agent.mib[dotted_ids(o.first)] = o.second;
       rows_agent.stuck = bulk_agent.stuck = layout.stuck;
       bulk_agent.too_big_above = fault.too_big_above;
       bulk_agent.bulk_error = fault.bulk_error;
@@ -185,7 +162,9 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
         EXPECT_EQ(rows_agent.get_next_requests, bulk_agent.get_next_requests);
       } else {
         EXPECT_EQ(0u, bulk_agent.get_next_requests);
-        if (layout.rows > 3) EXPECT_LT(bulk_agent.bulk_repetitions.size(), rows_agent.get_next_requests);
+        if (layout.rows > 3) {
+          EXPECT_LT(bulk_agent.bulk_repetitions.size(), rows_agent.get_next_requests);
+        }
       }
       if (fault.too_big_above != 0) {
         // Refused sizes are halved until one passes, and not asked for again.
@@ -203,7 +182,7 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
 
 TEST(BulkWalk, RequestsOtherThanGetNextPassUnchanged) {
   V2cAgent agent;
-  agent.mib[ids(cell(2, 1))] = 21;
+  agent.mib[dotted_ids(cell(2, 1))] = 21;
   auto target = community_target("127.0.0.1", 161, 100, 0);
   TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(&agent, target.get()));
   auto get = request(kTqsGetRequest, {cell(2, 1)});
