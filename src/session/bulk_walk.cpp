@@ -25,6 +25,7 @@ constexpr int64_t kAnswerOverhead = 160;
 constexpr uint32_t kGuessedIndexGrowth = 4;
 constexpr uint32_t kGuessedValueSize = 24;
 constexpr int32_t kNonRepeaters = 0;
+constexpr int32_t kErrorTooBig = 1;
 
 // Encoded sizes, as the BER writer lays them out.
 uint32_t tlv_size(uint32_t content) { return 1 + (content < 0x80 ? 1 : content <= 0xFF ? 2 : 3) + content; }
@@ -246,7 +247,10 @@ int32_t CTqcBulkWalkSession::fetch(const ITqsPdu *pdu) {
   for (;;) {
     const uint32_t repetitions = repetitions_for(asked);
     TqcOwned<ITqsPdu> answer;
-    const int32_t rc = exchange_bulk(asked, repetitions, &answer);
+    int32_t rc = exchange_bulk(asked, repetitions, &answer);
+    // The community session reports tooBig as a code, the SNMPv3 session as
+    // the answer's error-status.
+    if (rc == QMR_OK && answer->get_error_status() == kErrorTooBig) rc = QMR_E_TOO_BIG;
     if (rc == QMR_E_TOO_BIG || rc == QMR_E_DECODE) {
       // The answer did not fit (or arrived cut): fewer rows, else row by row.
       if (repetitions <= 1) return kAskRowByRow;

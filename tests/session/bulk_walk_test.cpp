@@ -22,13 +22,15 @@ using Name = std::vector<uint32_t>;
 // An SNMPv2c agent over a numerically ordered MIB of INTEGER objects:
 // endOfMibView past its last object, GetBulkRequests answered repetition by
 // repetition. `stuck` answers one OID for every GETNEXT step (a broken
-// agent); `too_big_above` refuses more repetitions with tooBig;
+// agent); `too_big_above` refuses more repetitions with tooBig (the
+// request session's code, or the answer's error-status);
 // `bulk_error` answers every GetBulkRequest with genErr.
 class V2cAgent final : public InProcessAgent {
  public:
   std::map<Name, int32_t> mib;
   std::string stuck;
   uint32_t too_big_above = 0;
+  bool too_big_in_answer = false;  // as an SNMPv3 session reports it
   bool bulk_error = false;
   std::vector<int64_t> bulk_repetitions;  // of each GetBulkRequest
   uint32_t get_next_requests = 0;
@@ -40,11 +42,12 @@ class V2cAgent final : public InProcessAgent {
     const int64_t repetitions = bulk ? pdu->get_error_index() : 1;
     if (bulk) bulk_repetitions.push_back(repetitions);
     else ++get_next_requests;
-    if (bulk && too_big_above != 0 && repetitions > too_big_above) return QMR_E_TOO_BIG;
+    const bool too_big = bulk && too_big_above != 0 && repetitions > too_big_above;
+    if (too_big && !too_big_in_answer) return QMR_E_TOO_BIG;
     pdu->set_type(kTqsResponse);
-    pdu->set_error_status(bulk && bulk_error ? 5 : 0);
+    pdu->set_error_status(too_big ? 1 : (bulk && bulk_error ? 5 : 0));
     pdu->set_error_index(0);
-    if (bulk && bulk_error) return QMR_OK;
+    if (too_big || (bulk && bulk_error)) return QMR_OK;
     TqcOwned<ITqsVarBindList> answer(tqs_create_var_bind_list());
     std::vector<Name> at = asked;
     for (int64_t r = 0; r < repetitions; ++r) {
@@ -133,11 +136,15 @@ std::vector<Layout> layouts() {
 struct Fault {
   const char *what;
   uint32_t too_big_above;
+  bool too_big_in_answer;
   bool bulk_error;
 };
 
 TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
-  const Fault faults[] = {{"no fault", 0, false}, {"tooBig above 6 repetitions", 6, false}, {"genErr", 0, true}};
+  const Fault faults[] = {{"no fault", 0, false, false},
+                          {"tooBig above 6 repetitions", 6, false, false},
+                          {"tooBig error-status above 6 repetitions", 6, true, false},
+                          {"genErr", 0, false, true}};
   auto bulk_target = community_target("127.0.0.1", 161, 100, 0);
   bulk_target->set_version(kTqsSnmpV2c);
   for (const Layout &layout : layouts()) {
@@ -147,6 +154,7 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
       for (const auto &o : layout.objects) rows_agent.mib[dotted_ids(o.first)] = bulk_agent.mib[dotted_ids(o.first)] = o.second;
       rows_agent.stuck = bulk_agent.stuck = layout.stuck;
       bulk_agent.too_big_above = fault.too_big_above;
+      bulk_agent.too_big_in_answer = fault.too_big_in_answer;
       bulk_agent.bulk_error = fault.bulk_error;
       int32_t rows_rc = -1, bulk_rc = -1;
       const std::vector<std::string> expected = walk(&rows_agent, layout.columns, &rows_rc);
