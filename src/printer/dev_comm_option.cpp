@@ -37,6 +37,11 @@ CQMRDevCommOption::CQMRDevCommOption()
   initialize_data();
 }
 
+// The bulk-walk flag took padding after the port: the exported object
+// keeps the size (and so the field offsets) it had without it.
+static_assert(sizeof(void *) != 8 || sizeof(CQMRDevCommOption) == 18560,
+              "the exported layout of CQMRDevCommOption changed");
+
 void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on) {
   if (option != nullptr) option->m_bulkWalk = on;
 }
