@@ -145,11 +145,12 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
   std::vector<Chain> m_chains;
   std::vector<uint32_t> m_cellSizes;  // largest cell seen per asked position (0: none yet)
   uint32_t m_cap = kMaxRepetitions;
+  bool m_rowByRow = false;  // the agent's answers to GetBulkRequests are of no use
 };
 
 int32_t CTqcBulkWalkSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
-  if (pdu->get_type() != kTqsGetNextRequest) return m_pInner->send_sync(pdu, target);
+  if (pdu->get_type() != kTqsGetNextRequest || m_rowByRow) return m_pInner->send_sync(pdu, target);
   int32_t rc = QMR_OK;
   if (answer_from_chains(pdu, &rc)) return rc;
   rc = fetch(pdu);
@@ -259,9 +260,15 @@ int32_t CTqcBulkWalkSession::fetch(const ITqsPdu *pdu) {
     }
     if (rc == QMR_E_MESSAGE_SIZE || rc == QMR_E_CANNOT_SPLIT) return kAskRowByRow;
     if (rc != QMR_OK) return rc;
-    // An error-status cannot be placed on one row: the row-by-row request
-    // finds out what the agent says to it.
-    if (answer->get_error_status() != 0) return kAskRowByRow;
+    // An error-status cannot be placed on one row, and an answer without
+    // one whole repetition says nothing of the later columns: the row-by-
+    // row request finds out what the agent says, and so does every later
+    // one of this walk, so that such an agent costs no extra exchanges.
+    const ITqsVarBindList *cells = answer->get_var_bind_list();
+    if (answer->get_error_status() != 0 || cells == nullptr || cells->count() < asked->count()) {
+      m_rowByRow = true;
+      return kAskRowByRow;
+    }
     return keep_chains(asked, answer.get());
   }
 }

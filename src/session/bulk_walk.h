@@ -20,9 +20,10 @@ class ITqsSnmpTarget;
 // the answer fits the target's maximum message size (learnt from the cells
 // seen), and halved and the request repeated on tooBig or an answer that
 // could not be read. The GetNextRequest goes to `inner` itself, as a row-by-
-// row walk would send it, when an answer carries an error-status, when
-// even one repetition does not fit, or when the request alone is too big.
-// Every other request passes to `inner` unchanged.
+// row walk would send it, when even one repetition does not fit or the
+// request alone is too big; after an answer with an error-status or
+// without one whole repetition, so does every later one. Every other
+// request passes to `inner` unchanged.
 //
 // `inner` and `bulk_target` are lent and must outlive the session (a
 // SNMPv2c target for community devices, the user target for SNMPv3). Null

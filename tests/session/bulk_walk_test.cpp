@@ -32,6 +32,7 @@ class V2cAgent final : public InProcessAgent {
   uint32_t too_big_above = 0;
   bool too_big_in_answer = false;  // as an SNMPv3 session reports it
   bool bulk_error = false;
+  uint32_t max_varbinds = 0;  // a GetBulkRequest's answer is cut after this many (0: no cut)
   std::vector<int64_t> bulk_repetitions;  // of each GetBulkRequest
   uint32_t get_next_requests = 0;
 
@@ -52,6 +53,7 @@ class V2cAgent final : public InProcessAgent {
     std::vector<Name> at = asked;
     for (int64_t r = 0; r < repetitions; ++r) {
       for (Name &name : at) {
+        if (bulk && max_varbinds != 0 && answer->count() == max_varbinds) break;
         auto it = stuck.empty() ? mib.upper_bound(name) : mib.find(dotted_ids(stuck));
         if (it == mib.end()) {
           answer->append_new(tqs_create_oid_from_text(dotted_text(name).c_str()), tqs_create_value(kTqsEndOfMibView));
@@ -138,13 +140,15 @@ struct Fault {
   uint32_t too_big_above;
   bool too_big_in_answer;
   bool bulk_error;
+  uint32_t max_varbinds;
 };
 
 TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
-  const Fault faults[] = {{"no fault", 0, false, false},
-                          {"tooBig above 6 repetitions", 6, false, false},
-                          {"tooBig error-status above 6 repetitions", 6, true, false},
-                          {"genErr", 0, false, true}};
+  const Fault faults[] = {{"no fault", 0, false, false, 0},
+                          {"tooBig above 6 repetitions", 6, false, false, 0},
+                          {"tooBig error-status above 6 repetitions", 6, true, false, 0},
+                          {"genErr", 0, false, true, 0},
+                          {"answers cut after one varbind", 0, false, false, 1}};
   auto bulk_target = community_target("127.0.0.1", 161, 100, 0);
   bulk_target->set_version(kTqsSnmpV2c);
   for (const Layout &layout : layouts()) {
@@ -156,6 +160,7 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
       bulk_agent.too_big_above = fault.too_big_above;
       bulk_agent.too_big_in_answer = fault.too_big_in_answer;
       bulk_agent.bulk_error = fault.bulk_error;
+      bulk_agent.max_varbinds = fault.max_varbinds;
       int32_t rows_rc = -1, bulk_rc = -1;
       const std::vector<std::string> expected = walk(&rows_agent, layout.columns, &rows_rc);
       TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(&bulk_agent, bulk_target.get()));
@@ -166,8 +171,12 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
       EXPECT_EQ(layout.rows, expected.size());
       ASSERT_FALSE(bulk_agent.bulk_repetitions.empty());
       if (fault.bulk_error) {
-        // Each refused GetBulkRequest is followed by the row-by-row request.
+        // After the refused GetBulkRequest the walk goes on row by row.
+        EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
         EXPECT_EQ(rows_agent.get_next_requests, bulk_agent.get_next_requests);
+      } else if (fault.max_varbinds != 0) {
+        // Answers too short for the columns cost at most the one GetBulkRequest.
+        EXPECT_LE(bulk_agent.bulk_repetitions.size() + bulk_agent.get_next_requests, rows_agent.get_next_requests + 1);
       } else {
         EXPECT_EQ(0u, bulk_agent.get_next_requests);
         if (layout.rows > 3) {
