@@ -132,8 +132,17 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
   // Outcome of a GetBulkRequest when it gives no answer to use.
   static constexpr int32_t kAskRowByRow = 1;
 
-  // Answers the request from the chains (true), or leaves it untouched.
-  bool answer_from_chains(ITqsPdu *pdu, int32_t *result);
+  // What the chains answer for one OID asked for: a cell, or the end of
+  // the agent's view.
+  struct Found {
+    const ITqsVarBind *cell;
+    bool end;
+  };
+
+  // Whether the chains answer every OID of the request, each in `found`.
+  bool covered(const ITqsVarBindList *asked, std::vector<Found> *found) const;
+  // Turns the request into the response those answers make.
+  int32_t answer(ITqsPdu *pdu, const std::vector<Found> &found);
   // One GetBulkRequest for the request's OIDs, its answer kept as chains.
   int32_t fetch(const ITqsPdu *pdu);
   int32_t exchange_bulk(const ITqsVarBindList *asked, uint32_t repetitions, TqcOwned<ITqsPdu> *answer);
@@ -151,65 +160,64 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
 int32_t CTqcBulkWalkSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
   if (pdu->get_type() != kTqsGetNextRequest || m_rowByRow) return m_pInner->send_sync(pdu, target);
-  int32_t rc = QMR_OK;
-  if (answer_from_chains(pdu, &rc)) return rc;
-  rc = fetch(pdu);
-  if (rc == QMR_OK && answer_from_chains(pdu, &rc)) return rc;
+  std::vector<Found> found;
+  if (covered(pdu->get_var_bind_list(), &found)) return answer(pdu, found);
+  const int32_t rc = fetch(pdu);
+  if (rc == QMR_OK && covered(pdu->get_var_bind_list(), &found)) return answer(pdu, found);
   if (rc != QMR_OK && rc != kAskRowByRow) return rc;
   m_chains.clear();
   return m_pInner->send_sync(pdu, target);
 }
 
-bool CTqcBulkWalkSession::answer_from_chains(ITqsPdu *pdu, int32_t *result) {
-  ITqsVarBindList *list = pdu->get_var_bind_list();
-  const uint32_t count = list != nullptr ? list->count() : 0;
+bool CTqcBulkWalkSession::covered(const ITqsVarBindList *asked, std::vector<Found> *found) const {
+  const uint32_t count = asked != nullptr ? asked->count() : 0;
   if (count == 0 || m_chains.empty()) return false;
-  struct Found {
-    const ITqsVarBind *cell;
-    bool end;
-  };
-  std::vector<Found> found(count);
+  found->assign(count, Found{nullptr, false});
   for (uint32_t i = 0; i < count; ++i) {
-    const ITqsOid *asked = list->get_at(i)->get_name();
-    if (asked == nullptr) return false;
-    Found &f = found[i];
-    f = Found{nullptr, false};
+    const ITqsOid *name = asked->get_at(i)->get_name();
+    if (name == nullptr) return false;
+    Found &f = (*found)[i];
     for (const Chain &chain : m_chains) {
-      if ((f.cell = chain.answer(asked, &f.end)) != nullptr || f.end) break;
+      if ((f.cell = chain.answer(name, &f.end)) != nullptr || f.end) break;
     }
     if (f.cell == nullptr && !f.end) return false;
   }
-  // Every OID is answered: the request becomes the response an agent would
-  // have sent (an end of view named by the OID asked for, as agents do).
+  return true;
+}
+
+int32_t CTqcBulkWalkSession::answer(ITqsPdu *pdu, const std::vector<Found> &found) {
+  const ITqsVarBindList *asked = pdu->get_var_bind_list();
   int32_t rc = QMR_OK;
   TqcOwned<ITqsVarBindList> cells(tqs_create_var_bind_list(&rc));
-  if (!cells) return *result = rc, true;
-  cells->reserve(count);
-  for (uint32_t i = 0; i < count; ++i) {
+  if (!cells) return rc;
+  cells->reserve(static_cast<uint32_t>(found.size()));
+  for (size_t i = 0; i < found.size(); ++i) {
     TqcOwned<ITqsVarBind> cell;
     if (found[i].cell != nullptr) {
       cell.reset(found[i].cell->clone(&rc));
-      if (!cell) return *result = rc, true;
+      if (!cell) return rc;
     } else {
+      // An end of view is named by the OID asked for, as agents do.
       cell.reset(tqs_create_var_bind(&rc));
-      if (!cell) return *result = rc, true;
-      TqcOwned<ITqsOid> name(list->get_at(i)->get_name()->clone_oid(&rc));
+      if (!cell) return rc;
+      TqcOwned<ITqsOid> name(asked->get_at(static_cast<uint32_t>(i))->get_name()->clone_oid(&rc));
+      if (!name) return rc;
       TqcOwned<ITqsSnmpValue> end(tqs_create_value(kTqsEndOfMibView, &rc));
-      if (!name || !end) return *result = rc, true;
-      if ((rc = cell->set(name.get(), end.get())) != QMR_OK) return *result = rc, true;
+      if (!end) return rc;
+      if ((rc = cell->set(name.get(), end.get())) != QMR_OK) return rc;
       name.release();
       end.release();
     }
-    if ((rc = cells->append(cell.get())) != QMR_OK) return *result = rc, true;
+    if ((rc = cells->append(cell.get())) != QMR_OK) return rc;
     cell.release();
   }
-  if ((rc = pdu->set_var_bind_list(cells.get())) != QMR_OK) return *result = rc, true;
+  // The request becomes the response an agent would have sent.
+  if ((rc = pdu->set_var_bind_list(cells.get())) != QMR_OK) return rc;
   cells.release();
   pdu->set_type(kTqsResponse);
   pdu->set_error_status(0);
   pdu->set_error_index(0);
-  *result = QMR_OK;
-  return true;
+  return QMR_OK;
 }
 
 uint32_t CTqcBulkWalkSession::repetitions_for(const ITqsVarBindList *asked) {
