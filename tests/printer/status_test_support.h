@@ -68,6 +68,7 @@ class StatusAgentTest : public ::testing::Test {
   }
   void SetUp() override {
     QMR_REQUIRE_SNMPSIM();
+    QMR_REQUIRE_WALK_MODE_TOOLS();
     ASSERT_NE(nullptr, s_agent) << s_error;
   }
 

@@ -94,4 +94,11 @@ inline std::unique_ptr<SnmpdAgent> start_v3_front(const std::string &front_ip, c
 
 }  // namespace walk_mode
 
+// Skips the test in the SNMPv3 modes when snmpd or the net-snmp tools are missing.
+#define QMR_REQUIRE_WALK_MODE_TOOLS()                                           \
+  do {                                                                          \
+    if (walk_mode::v3() && !SnmpdAgent::available())                            \
+      GTEST_SKIP() << "snmpd or the net-snmp tools are not installed";         \
+  } while (0)
+
 #endif  // QMR_TESTS_PRINTER_WALK_MODE_H
