@@ -97,7 +97,7 @@ Agent *agent() {
 
 // ---- net-snmp's side ----
 
-// One net-snmp v1 session to the agent, kept open.
+// One net-snmp session (v1 or v2c) to the agent or the relay, kept open.
 class NetSnmpSession {
  public:
   NetSnmpSession(const char *community, long version, const char *peer = kAgentPeer) {
