@@ -106,6 +106,7 @@ void CQMRDevCommOption::initialize_data() {
 
 int32_t CQMRDevCommOption::refresh_options() {
   initialize_data();
+  const CQMROptionReadPlan plan(this);
   int32_t (CQMRDevCommOption::*const steps[])() = {
       &CQMRDevCommOption::refresh_system_attributes, &CQMRDevCommOption::get_sysLocation,
       &CQMRDevCommOption::refresh_hrdevice_table,    &CQMRDevCommOption::refresh_input_tray_table,

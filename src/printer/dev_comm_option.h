@@ -44,6 +44,7 @@ constexpr int32_t kQMRMaxTrayEntries = 20;
 
 class QMR_EXPORT CQMRDevCommOption {
   friend void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on);
+  friend class CQMROptionReadPlan;
 
  public:
   CQMRDevCommOption();
@@ -152,5 +153,16 @@ class QMR_EXPORT CQMRDevCommOption {
 // Walks of SNMPv2c and SNMPv3 devices in bulk; a free function, so that
 // the exported class gains no member.
 void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on);
+
+// While it lives, the reads of `option`'s refresh_options on this thread
+// are planned together and share bulk exchanges. The plan is kept beside
+// the object, as the exported layout has no room for it.
+class CQMROptionReadPlan {
+ public:
+  explicit CQMROptionReadPlan(const CQMRDevCommOption *option);
+  ~CQMROptionReadPlan();
+  CQMROptionReadPlan(const CQMROptionReadPlan &) = delete;
+  CQMROptionReadPlan &operator=(const CQMROptionReadPlan &) = delete;
+};
 
 #endif  // QMR_PRINTER_DEV_COMM_OPTION_H

@@ -13,6 +13,7 @@
 #include "snmp/object_list.h"
 
 class IQMRPluginUSM;
+class ITqcBulkShare;
 class CQMRStatusRow;
 struct SQMRDeviceTarget;
 
@@ -108,6 +109,7 @@ class CQMRDeviceStatus {
   int32_t m_securitySelector;
   STqcUsmRecord m_usm;  // texts lent by the security parameters
   bool m_bulkWalk = false;
+  ITqcBulkShare *m_pBulkShare = nullptr;  // the running call's planned reads
 };
 
 #endif  // QMR_PRINTER_DEVICE_STATUS_H

@@ -63,7 +63,12 @@ int32_t qmr_init_get_data(ITqcGetData *facade, const SQMRDeviceTarget &target) {
     return rc;
   }
   facade->set_bulk_walk(target.bulkWalk);
+  facade->set_bulk_share(target.bulkShare);
   return QMR_OK;
+}
+
+CQMRReadPlan::CQMRReadPlan(const SQMRDeviceTarget &target) {
+  if (target.bulkWalk) m_share.reset(tqc_create_bulk_share());
 }
 
 int32_t qmr_add_oid(ITqcGetData *facade, const char *oid, EQMRInstance kind) {

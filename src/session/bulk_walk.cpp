@@ -18,12 +18,16 @@ namespace {
 // Most repetitions asked for at once: past a table's end the rows are of no
 // use, and agents cut long answers anyway.
 constexpr uint32_t kMaxRepetitions = 16;
-// Message, PDU and (for SNMPv3) security headers of an answer.
-constexpr int64_t kAnswerOverhead = 160;
+// Message and PDU headers of an answer: with SNMPv3's security headers,
+// and with a community of a few dozen characters.
+constexpr int64_t kAnswerOverheadV3 = 160;
+constexpr int64_t kAnswerOverheadCommunity = 64;
 // What a cell not yet seen is assumed to need beyond its name: a longer
-// index and a short value.
-constexpr uint32_t kGuessedIndexGrowth = 4;
-constexpr uint32_t kGuessedValueSize = 24;
+// index and a value the size of a short number or object identifier, as
+// most status columns hold (an answer a little over the estimate is still
+// read whole; the first answer teaches the real sizes).
+constexpr uint32_t kGuessedIndexGrowth = 2;
+constexpr uint32_t kGuessedValueSize = 8;
 constexpr int32_t kNonRepeaters = 0;
 constexpr int32_t kErrorTooBig = 1;
 
@@ -111,9 +115,72 @@ struct Chain {
   }
 };
 
+// Clones `oid` into `list` as a varbind with a NULL value.
+int32_t append_name(ITqsVarBindList *list, const ITqsOid *oid) {
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsOid> name(oid->clone_oid(&rc));
+  if (!name) return rc;
+  TqcOwned<ITqsSnmpValue> none(tqs_create_value(kTqsNull, &rc));
+  if (!none) return rc;
+  if ((rc = list->append_new(name.get(), none.get())) != QMR_OK) return rc;
+  name.release();
+  none.release();
+  return QMR_OK;
+}
+
+// The OID a GETNEXT asks for to be answered with `oid` when it exists:
+// the last sub-identifier one less, or dropped when it is 0.
+int32_t step_back(ITqsOid *oid) {
+  uint32_t n = 0;
+  const uint32_t *ids = tqc_oid_ids(oid, &n);
+  if (n == 0) return QMR_E_INVALID_ARG;
+  if (ids[n - 1] == 0) return oid->remove(n - 1, 1);
+  std::vector<uint32_t> before(ids, ids + n);
+  --before.back();
+  return oid->set_sub_identifiers(before.data(), n);
+}
+
+class CTqcBulkShare final : public ITqcBulkShare {
+ public:
+  void release() override { delete this; }
+  int32_t plan_walk(const char *column) override { return plan(column, false, false); }
+  int32_t plan_get(const char *oid, bool scalar) override { return plan(oid, true, scalar); }
+
+  bool is_planned(const ITqsOid *name) const {
+    for (const Planned &p : planned)
+      if (tqc_compare_oid_numeric(p.next.get(), name) == 0) return true;
+    return false;
+  }
+
+  // The GETNEXT a later read starts with, and whether that read is a GET.
+  struct Planned {
+    TqcOwned<ITqsOid> next;
+    bool get;
+    bool started = false;  // asked by its own read
+  };
+  std::vector<Planned> planned;
+  std::vector<Chain> kept;                 // their answers, once asked
+
+ private:
+  ~CTqcBulkShare() override = default;
+
+  // A GET is asked as the GETNEXT of the object before its instance.
+  int32_t plan(const char *oid, bool get, bool scalar) {
+    if (oid == nullptr) return QMR_E_INVALID_ARG;
+    int32_t rc = QMR_OK;
+    TqcOwned<ITqsOid> name(tqs_create_oid_from_text(oid, &rc));
+    if (!name) return rc;
+    if (scalar && (rc = name->append_sub_identifier(0)) != QMR_OK) return rc;
+    if (get && (rc = step_back(name.get())) != QMR_OK) return rc;
+    planned.push_back(Planned{TqcOwned<ITqsOid>(name.release()), get});
+    return QMR_OK;
+  }
+};
+
 class CTqcBulkWalkSession final : public ITqsSnmpSession {
  public:
-  CTqcBulkWalkSession(ITqsSnmpSession *inner, ITqsSnmpTarget *target) : m_pInner(inner), m_pTarget(target) {}
+  CTqcBulkWalkSession(ITqsSnmpSession *inner, ITqsSnmpTarget *target, CTqcBulkShare *share)
+      : m_pInner(inner), m_pTarget(target), m_pShare(share) {}
 
   void release() override { delete this; }
   int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) override;
@@ -139,18 +206,24 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
     bool end;
   };
 
+  int32_t send_get(ITqsPdu *pdu, ITqsSnmpTarget *target);
+  bool find(const ITqsOid *name, Found *found) const;
   // Whether the chains answer every OID of the request, each in `found`.
   bool covered(const ITqsVarBindList *asked, std::vector<Found> *found) const;
   // Turns the request into the response those answers make.
   int32_t answer(ITqsPdu *pdu, const std::vector<Found> &found);
-  // One GetBulkRequest for the request's OIDs, its answer kept as chains.
-  int32_t fetch(const ITqsPdu *pdu);
-  int32_t exchange_bulk(const ITqsVarBindList *asked, uint32_t repetitions, TqcOwned<ITqsPdu> *answer);
-  uint32_t repetitions_for(const ITqsVarBindList *asked);
-  int32_t keep_chains(const ITqsVarBindList *asked, ITqsPdu *answer);
+  // One GetBulkRequest: `leading` and the share's planned GETNEXTs not yet
+  // answered as non-repeaters, `asked` (may be empty) as repeaters.
+  int32_t fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked);
+  int32_t non_repeaters(const ITqsVarBindList *leading, const ITqsVarBindList *asked, ITqsVarBindList *out);
+  int32_t exchange_bulk(const ITqsVarBindList *leading, const ITqsVarBindList *asked, uint32_t repetitions,
+                        TqcOwned<ITqsPdu> *answer);
+  uint32_t repetitions_for(const ITqsVarBindList *leading, const ITqsVarBindList *asked);
+  int32_t keep_chains(const ITqsVarBindList *leading, const ITqsVarBindList *asked, ITqsPdu *answer);
 
   ITqsSnmpSession *m_pInner;
   ITqsSnmpTarget *m_pTarget;
+  CTqcBulkShare *m_pShare;  // null: no plan, nothing kept past the walk
   std::vector<Chain> m_chains;
   std::vector<uint32_t> m_cellSizes;  // largest cell seen per asked position (0: none yet)
   uint32_t m_cap = kMaxRepetitions;
@@ -159,28 +232,69 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
 
 int32_t CTqcBulkWalkSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   if (pdu == nullptr || target == nullptr) return QMR_E_INVALID_ARG;
+  if (pdu->get_type() == kTqsGetRequest && m_pShare != nullptr && !m_rowByRow) return send_get(pdu, target);
   if (pdu->get_type() != kTqsGetNextRequest || m_rowByRow) return m_pInner->send_sync(pdu, target);
   std::vector<Found> found;
   if (covered(pdu->get_var_bind_list(), &found)) return answer(pdu, found);
-  const int32_t rc = fetch(pdu);
+  const int32_t rc = fetch(nullptr, pdu->get_var_bind_list());
   if (rc == QMR_OK && covered(pdu->get_var_bind_list(), &found)) return answer(pdu, found);
   if (rc != QMR_OK && rc != kAskRowByRow) return rc;
   m_chains.clear();
   return m_pInner->send_sync(pdu, target);
 }
 
+int32_t CTqcBulkWalkSession::send_get(ITqsPdu *pdu, ITqsSnmpTarget *target) {
+  const ITqsVarBindList *asked = pdu->get_var_bind_list();
+  const uint32_t count = asked != nullptr ? asked->count() : 0;
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsVarBindList> before(tqs_create_var_bind_list(&rc));
+  if (!before) return rc;
+  for (uint32_t i = 0; i < count; ++i) {
+    const ITqsOid *name = asked->get_at(i)->get_name();
+    if (name == nullptr || (rc = append_name(before.get(), name)) != QMR_OK) return m_pInner->send_sync(pdu, target);
+    if (step_back(before->get_at(i)->get_name()) != QMR_OK) return m_pInner->send_sync(pdu, target);
+  }
+  // Only an answer naming exactly the instance asked for is its value.
+  std::vector<Found> found;
+  auto exact = [&] {
+    if (!covered(before.get(), &found)) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+      const ITqsVarBind *cell = found[i].cell;
+      if (cell == nullptr || cell->get_name() == nullptr || tqc_is_exception_value(cell->get_value()) ||
+          tqc_compare_oid_numeric(cell->get_name(), asked->get_at(i)->get_name()) != 0)
+        return false;
+    }
+    return true;
+  };
+  if (count == 0) return m_pInner->send_sync(pdu, target);
+  // A GET the call did not plan goes out as it is.
+  bool planned = true;
+  for (uint32_t i = 0; i < count && planned; ++i) planned = m_pShare->is_planned(before->get_at(i)->get_name());
+  if (!exact() && !planned) return m_pInner->send_sync(pdu, target);
+  if (!exact()) {
+    rc = fetch(before.get(), nullptr);
+    if (rc != QMR_OK && rc != kAskRowByRow) return rc;
+    if (rc != QMR_OK || !exact()) return m_pInner->send_sync(pdu, target);
+  }
+  return answer(pdu, found);
+}
+
+bool CTqcBulkWalkSession::find(const ITqsOid *name, Found *f) const {
+  for (const Chain &chain : m_chains)
+    if ((f->cell = chain.answer(name, &f->end)) != nullptr || f->end) return true;
+  if (m_pShare != nullptr)
+    for (const Chain &chain : m_pShare->kept)
+      if ((f->cell = chain.answer(name, &f->end)) != nullptr || f->end) return true;
+  return false;
+}
+
 bool CTqcBulkWalkSession::covered(const ITqsVarBindList *asked, std::vector<Found> *found) const {
   const uint32_t count = asked != nullptr ? asked->count() : 0;
-  if (count == 0 || m_chains.empty()) return false;
+  if (count == 0) return false;
   found->assign(count, Found{nullptr, false});
   for (uint32_t i = 0; i < count; ++i) {
     const ITqsOid *name = asked->get_at(i)->get_name();
-    if (name == nullptr) return false;
-    Found &f = (*found)[i];
-    for (const Chain &chain : m_chains) {
-      if ((f.cell = chain.answer(name, &f.end)) != nullptr || f.end) break;
-    }
-    if (f.cell == nullptr && !f.end) return false;
+    if (name == nullptr || !find(name, &(*found)[i])) return false;
   }
   return true;
 }
@@ -220,43 +334,77 @@ int32_t CTqcBulkWalkSession::answer(ITqsPdu *pdu, const std::vector<Found> &foun
   return QMR_OK;
 }
 
-uint32_t CTqcBulkWalkSession::repetitions_for(const ITqsVarBindList *asked) {
-  const uint32_t count = asked->count();
-  if (m_cellSizes.size() != count) m_cellSizes.assign(count, 0);
-  int64_t row = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t seen = m_cellSizes[i];
-    row += seen != 0 ? seen
-                     : tlv_size(oid_size(asked->get_at(i)->get_name()) + kGuessedIndexGrowth + kGuessedValueSize);
+// Whether `name` is one of `list`'s OIDs.
+bool listed(const ITqsVarBindList *list, const ITqsOid *name) {
+  for (uint32_t i = 0; list != nullptr && i < list->count(); ++i)
+    if (tqc_compare_oid_numeric(list->get_at(i)->get_name(), name) == 0) return true;
+  return false;
+}
+
+int32_t CTqcBulkWalkSession::non_repeaters(const ITqsVarBindList *leading, const ITqsVarBindList *asked,
+                                           ITqsVarBindList *out) {
+  int32_t rc = QMR_OK;
+  for (uint32_t i = 0; leading != nullptr && i < leading->count(); ++i)
+    if ((rc = append_name(out, leading->get_at(i)->get_name())) != QMR_OK) return rc;
+  if (m_pShare == nullptr) return QMR_OK;
+  // A GET's exchange carries only the other planned GETs: a walk's
+  // exchange reads past its table anyway, a GET's reads nothing else.
+  const bool for_get = asked == nullptr;
+  Found f{};
+  for (CTqcBulkShare::Planned &p : m_pShare->planned) {
+    const ITqsOid *name = p.next.get();
+    p.started = p.started || listed(asked, name);
+    if (p.started || (for_get && !p.get) || find(name, &f) || listed(out, name)) continue;
+    if ((rc = append_name(out, name)) != QMR_OK) return rc;
   }
-  const int64_t budget = m_pTarget->get_max_message_size() - kAnswerOverhead;
+  return QMR_OK;
+}
+
+uint32_t CTqcBulkWalkSession::repetitions_for(const ITqsVarBindList *leading, const ITqsVarBindList *asked) {
+  const uint32_t count = asked != nullptr ? asked->count() : 0;
+  if (count == 0) return 0;
+  if (m_cellSizes.size() != count) m_cellSizes.assign(count, 0);
+  auto guess = [](const ITqsVarBind *cell) {
+    return tlv_size(oid_size(cell->get_name()) + kGuessedIndexGrowth + kGuessedValueSize);
+  };
+  int64_t row = 0;
+  for (uint32_t i = 0; i < count; ++i) row += m_cellSizes[i] != 0 ? m_cellSizes[i] : guess(asked->get_at(i));
+  int64_t budget = m_pTarget->get_max_message_size() -
+                   (m_pTarget->get_version() == kTqsSnmpV3 ? kAnswerOverheadV3 : kAnswerOverheadCommunity);
+  for (uint32_t i = 0; leading != nullptr && i < leading->count(); ++i) budget -= guess(leading->get_at(i));
   const int64_t fitting = row > 0 ? budget / row : 1;
   return static_cast<uint32_t>(std::max<int64_t>(1, std::min<int64_t>(fitting, m_cap)));
 }
 
-int32_t CTqcBulkWalkSession::exchange_bulk(const ITqsVarBindList *asked, uint32_t repetitions,
-                                           TqcOwned<ITqsPdu> *answer) {
+int32_t CTqcBulkWalkSession::exchange_bulk(const ITqsVarBindList *leading, const ITqsVarBindList *asked,
+                                           uint32_t repetitions, TqcOwned<ITqsPdu> *answer) {
   int32_t rc = QMR_OK;
   TqcOwned<ITqsPdu> bulk(tqs_create_pdu(&rc));
   if (!bulk) return rc;
-  TqcOwned<ITqsVarBindList> names(asked->clone(&rc));
+  TqcOwned<ITqsVarBindList> names(leading->clone(&rc));
   if (!names) return rc;
+  for (uint32_t i = 0; asked != nullptr && i < asked->count(); ++i)
+    if ((rc = append_name(names.get(), asked->get_at(i)->get_name())) != QMR_OK) return rc;
   if ((rc = bulk->set_var_bind_list(names.get())) != QMR_OK) return rc;
   names.release();
   bulk->set_type(kTqsGetBulkRequest);
-  bulk->set_error_status(kNonRepeaters);
+  bulk->set_error_status(static_cast<int32_t>(leading->count()));
   bulk->set_error_index(repetitions);
   if ((rc = m_pInner->send_sync(bulk.get(), m_pTarget)) != QMR_OK) return rc;
   *answer = std::move(bulk);
   return QMR_OK;
 }
 
-int32_t CTqcBulkWalkSession::fetch(const ITqsPdu *pdu) {
-  const ITqsVarBindList *asked = pdu->get_var_bind_list();
+int32_t CTqcBulkWalkSession::fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked) {
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsVarBindList> first(tqs_create_var_bind_list(&rc));
+  if (!first) return rc;
+  if ((rc = non_repeaters(leading, asked, first.get())) != QMR_OK) return rc;
+  const uint32_t count = asked != nullptr ? asked->count() : 0;
   for (;;) {
-    const uint32_t repetitions = repetitions_for(asked);
+    const uint32_t repetitions = repetitions_for(first.get(), asked);
     TqcOwned<ITqsPdu> answer;
-    int32_t rc = exchange_bulk(asked, repetitions, &answer);
+    rc = exchange_bulk(first.get(), asked, repetitions, &answer);
     // The community session reports tooBig as a code, the SNMPv3 session as
     // the answer's error-status.
     if (rc == QMR_OK && answer->get_error_status() == kErrorTooBig) rc = QMR_E_TOO_BIG;
@@ -273,25 +421,36 @@ int32_t CTqcBulkWalkSession::fetch(const ITqsPdu *pdu) {
     // row request finds out what the agent says, and so does every later
     // one of this walk, so that such an agent costs no extra exchanges.
     const ITqsVarBindList *cells = answer->get_var_bind_list();
-    if (answer->get_error_status() != 0 || cells == nullptr || cells->count() < asked->count()) {
+    if (answer->get_error_status() != 0 || cells == nullptr || cells->count() < first->count() + count) {
       m_rowByRow = true;
       return kAskRowByRow;
     }
-    return keep_chains(asked, answer.get());
+    return keep_chains(first.get(), asked, answer.get());
   }
 }
 
-int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *asked, ITqsPdu *answer) {
-  const uint32_t count = asked->count();
+int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *leading, const ITqsVarBindList *asked,
+                                         ITqsPdu *answer) {
+  int32_t rc = QMR_OK;
+  // The non-repeaters' answers come first, one each; they are kept for
+  // the later reads of the call.
+  for (uint32_t i = 0; i < leading->count(); ++i) {
+    Chain chain;
+    chain.start.reset(leading->get_at(i)->get_name()->clone_oid(&rc));
+    if (!chain.start) return rc;
+    chain.cells.emplace_back(answer->take_first_var_bind());
+    chain.settle();
+    m_pShare->kept.push_back(std::move(chain));
+  }
+  const uint32_t count = asked != nullptr ? asked->count() : 0;
   m_chains.clear();
   if (count == 0) return QMR_OK;
   m_chains.resize(count);
-  int32_t rc = QMR_OK;
   for (uint32_t i = 0; i < count; ++i) {
     m_chains[i].start.reset(asked->get_at(i)->get_name()->clone_oid(&rc));
     if (!m_chains[i].start) return rc;
   }
-  // Repetition r of the column at position i is answer cell r * count + i.
+  // Repetition r of the column at position i is cell r * count + i.
   for (uint32_t position = 0; ITqsVarBind *cell = answer->take_first_var_bind(); ++position)
     m_chains[position % count].cells.emplace_back(cell);
   for (uint32_t i = 0; i < count; ++i) {
@@ -304,11 +463,19 @@ int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *asked, ITqsPdu *
 
 }  // namespace
 
-ITqsSnmpSession *tqc_create_bulk_walk_session(ITqsSnmpSession *inner, ITqsSnmpTarget *bulk_target, int32_t *result) {
+ITqcBulkShare *tqc_create_bulk_share(int32_t *result) {
+  ITqcBulkShare *share = new (std::nothrow) CTqcBulkShare();
+  if (result != nullptr) *result = share != nullptr ? QMR_OK : QMR_E_NO_MEMORY;
+  return share;
+}
+
+ITqsSnmpSession *tqc_create_bulk_walk_session(ITqsSnmpSession *inner, ITqsSnmpTarget *bulk_target, int32_t *result,
+                                              ITqcBulkShare *share) {
   ITqsSnmpSession *session = nullptr;
   int32_t rc = QMR_E_INVALID_ARG;
   if (inner != nullptr && bulk_target != nullptr) {
-    session = new (std::nothrow) CTqcBulkWalkSession(inner, bulk_target);
+    // The only kind of share there is.
+    session = new (std::nothrow) CTqcBulkWalkSession(inner, bulk_target, static_cast<CTqcBulkShare *>(share));
     rc = session != nullptr ? QMR_OK : QMR_E_NO_MEMORY;
   }
   if (result != nullptr) *result = rc;

@@ -11,6 +11,27 @@
 
 class ITqsSnmpTarget;
 
+// What the reads of one exported call learn beyond the request at hand. The
+// first GetBulkRequest that needs sending also asks, as non-repeaters, the
+// first GETNEXT of every later walk and the object before every later
+// single value the call planned, so that those reads start (and an empty
+// table or a scalar ends) with no exchange of their own. Nothing is kept
+// past the call: each call reads the device anew.
+class ITqcBulkShare {
+ public:
+  virtual void release() = 0;
+  // A later walk whose first GETNEXT asks for `column`.
+  virtual int32_t plan_walk(const char *column) = 0;
+  // A later GET of `oid` (with ".0" appended when `scalar`).
+  virtual int32_t plan_get(const char *oid, bool scalar) = 0;
+
+ protected:
+  virtual ~ITqcBulkShare() = default;
+};
+
+// Null with -3 when out of memory.
+ITqcBulkShare *tqc_create_bulk_share(int32_t *result = nullptr);
+
 // A GetNextRequest is answered, when every OID it asks for is covered by
 // the last GetBulkRequest's answer, from that answer with no exchange; else
 // one GetBulkRequest (non-repeaters 0) goes to `bulk_target` through
@@ -25,10 +46,17 @@ class ITqsSnmpTarget;
 // without one whole repetition, so does every later one. Every other
 // request passes to `inner` unchanged.
 //
-// `inner` and `bulk_target` are lent and must outlive the session (a
-// SNMPv2c target for community devices, the user target for SNMPv3). Null
-// with -2 for a null argument, -3 when out of memory.
+//
+// With a `share`, its planned objects ride along with each GetBulkRequest
+// not yet answered, and a GetRequest is answered from the share when the
+// GETNEXT of the object before each instance asked for gave exactly that
+// instance; else (after one GetBulkRequest carrying the plan) the
+// GetRequest goes to `inner` as it is.
+//
+// `inner`, `bulk_target` and `share` are lent and must outlive the session
+// (a SNMPv2c target for community devices, the user target for SNMPv3).
+// Null with -2 for a null argument, -3 when out of memory.
 ITqsSnmpSession *tqc_create_bulk_walk_session(ITqsSnmpSession *inner, ITqsSnmpTarget *bulk_target,
-                                              int32_t *result = nullptr);
+                                              int32_t *result = nullptr, ITqcBulkShare *share = nullptr);
 
 #endif  // QMR_SESSION_BULK_WALK_H
