@@ -246,12 +246,15 @@ int32_t CTqcBulkWalkSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
 int32_t CTqcBulkWalkSession::send_get(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   const ITqsVarBindList *asked = pdu->get_var_bind_list();
   const uint32_t count = asked != nullptr ? asked->count() : 0;
+  if (count == 0) return m_pInner->send_sync(pdu, target);
   int32_t rc = QMR_OK;
   TqcOwned<ITqsVarBindList> before(tqs_create_var_bind_list(&rc));
   if (!before) return rc;
   for (uint32_t i = 0; i < count; ++i) {
     const ITqsOid *name = asked->get_at(i)->get_name();
-    if (name == nullptr || (rc = append_name(before.get(), name)) != QMR_OK) return m_pInner->send_sync(pdu, target);
+    if (name == nullptr) return m_pInner->send_sync(pdu, target);
+    if ((rc = append_name(before.get(), name)) != QMR_OK) return rc;
+    // An empty name has nothing before it.
     if (step_back(before->get_at(i)->get_name()) != QMR_OK) return m_pInner->send_sync(pdu, target);
   }
   // Only an answer naming exactly the instance asked for is its value.
@@ -266,16 +269,15 @@ int32_t CTqcBulkWalkSession::send_get(ITqsPdu *pdu, ITqsSnmpTarget *target) {
     }
     return true;
   };
-  if (count == 0) return m_pInner->send_sync(pdu, target);
-  // A GET the call did not plan goes out as it is.
-  bool planned = true;
+  if (exact()) return answer(pdu, found);
+  // A GET the call planned and the share knows nothing of yet brings the
+  // plan along; any other goes out as it is.
+  bool planned = !covered(before.get(), &found);
   for (uint32_t i = 0; i < count && planned; ++i) planned = m_pShare->is_planned(before->get_at(i)->get_name());
-  if (!exact() && !planned) return m_pInner->send_sync(pdu, target);
-  if (!exact()) {
-    rc = fetch(before.get(), nullptr);
-    if (rc != QMR_OK && rc != kAskRowByRow) return rc;
-    if (rc != QMR_OK || !exact()) return m_pInner->send_sync(pdu, target);
-  }
+  if (!planned) return m_pInner->send_sync(pdu, target);
+  rc = fetch(before.get(), nullptr);
+  if (rc != QMR_OK && rc != kAskRowByRow) return rc;
+  if (rc != QMR_OK || !exact()) return m_pInner->send_sync(pdu, target);
   return answer(pdu, found);
 }
 

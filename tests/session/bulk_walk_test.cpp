@@ -24,7 +24,9 @@ using Name = std::vector<uint32_t>;
 // repetition. `stuck` answers one OID for every GETNEXT step (a broken
 // agent); `too_big_above` refuses more repetitions with tooBig (the
 // request session's code, or the answer's error-status);
-// `bulk_error` answers every GetBulkRequest with genErr.
+// `bulk_error` answers every GetBulkRequest with genErr. Non-repeaters are
+// answered once each, before the repetitions; a GET gets its object or
+// noSuchInstance.
 class V2cAgent final : public InProcessAgent {
  public:
   std::map<Name, int32_t> mib;
@@ -35,12 +37,15 @@ class V2cAgent final : public InProcessAgent {
   uint32_t max_varbinds = 0;  // a GetBulkRequest's answer is cut after this many (0: no cut)
   std::vector<int64_t> bulk_repetitions;  // of each GetBulkRequest
   uint32_t get_next_requests = 0;
+  uint32_t get_requests = 0;
 
   int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *) override {
     std::vector<Name> asked;
     for (uint32_t i = 0; i < count_of(pdu); ++i) asked.push_back(dotted_ids(name_at(pdu, i)));
     const bool bulk = pdu->get_type() == kTqsGetBulkRequest;
+    if (pdu->get_type() == kTqsGetRequest) return answer_get(pdu, asked);
     const int64_t repetitions = bulk ? pdu->get_error_index() : 1;
+    const size_t non_repeaters = bulk ? std::min<size_t>(pdu->get_error_status(), asked.size()) : 0;
     if (bulk) bulk_repetitions.push_back(repetitions);
     else ++get_next_requests;
     const bool too_big = bulk && too_big_above != 0 && repetitions > too_big_above;
@@ -51,8 +56,10 @@ class V2cAgent final : public InProcessAgent {
     if (too_big || (bulk && bulk_error)) return QMR_OK;
     TqcOwned<ITqsVarBindList> answer(tqs_create_var_bind_list());
     std::vector<Name> at = asked;
-    for (int64_t r = 0; r < repetitions; ++r) {
-      for (Name &name : at) {
+    for (int64_t r = -1; r < repetitions; ++r) {
+      // Pass -1 answers the non-repeaters, the others repeat the rest.
+      for (size_t i = r < 0 ? 0 : non_repeaters; i < (r < 0 ? non_repeaters : at.size()); ++i) {
+        Name &name = at[i];
         if (bulk && max_varbinds != 0 && answer->count() == max_varbinds) break;
         auto it = stuck.empty() ? mib.upper_bound(name) : mib.find(dotted_ids(stuck));
         if (it == mib.end()) {
@@ -64,6 +71,21 @@ class V2cAgent final : public InProcessAgent {
                            tqs_create_number_value(kTqsInteger, it->second));
       }
     }
+    pdu->set_var_bind_list(answer.release());
+    return QMR_OK;
+  }
+
+ private:
+  int32_t answer_get(ITqsPdu *pdu, const std::vector<Name> &asked) {
+    ++get_requests;
+    TqcOwned<ITqsVarBindList> answer(tqs_create_var_bind_list());
+    for (const Name &name : asked) {
+      auto it = mib.find(name);
+      answer->append_new(tqs_create_oid_from_text(dotted_text(name).c_str()),
+                         it == mib.end() ? tqs_create_value(kTqsNoSuchInstance)
+                                         : tqs_create_number_value(kTqsInteger, it->second));
+    }
+    pdu->set_type(kTqsResponse);
     pdu->set_var_bind_list(answer.release());
     return QMR_OK;
   }
@@ -195,6 +217,45 @@ TEST(BulkWalk, RowsEqualTheRowByRowWalkInFewerExchanges) {
       }
     }
   }
+}
+
+// One value by GET, as text: "type:value".
+std::string get(ITqsSnmpSession *session, const std::string &name) {
+  auto pdu = request(kTqsGetRequest, {name});
+  auto target = community_target("127.0.0.1", 161, 100, 0);
+  if (session->send_sync(pdu.get(), target.get()) != QMR_OK) return "failed";
+  return std::to_string(type_at(pdu.get(), 0)) + ":" + std::to_string(int_at(pdu.get(), 0));
+}
+
+TEST(BulkWalk, PlannedReadsOfOneCallShareTheFirstExchange) {
+  const std::string scalar = "1.3.6.1.2.1.1.5.0", absent = "1.3.6.1.2.1.1.6.0", empty = "1.3.6.1.2.1.43.9.2.1.2";
+  V2cAgent rows_agent, bulk_agent;
+  for (V2cAgent *agent : {&rows_agent, &bulk_agent}) {
+    agent->mib[dotted_ids(scalar)] = 5;
+    agent->mib[dotted_ids("1.3.6.1.2.1.1.7.0")] = 7;  // follows the absent instance
+    for (int row = 1; row <= 3; ++row) agent->mib[dotted_ids(cell(2, row))] = row;
+    agent->mib[dotted_ids(kOther + ".7")] = 70;
+  }
+  auto bulk_target = community_target("127.0.0.1", 161, 100, 0);
+  bulk_target->set_version(kTqsSnmpV2c);
+  TqcOwned<ITqcBulkShare> share(tqc_create_bulk_share());
+  ASSERT_TRUE(share);
+  ASSERT_EQ(QMR_OK, share->plan_walk(empty.c_str()));
+  ASSERT_EQ(QMR_OK, share->plan_get("1.3.6.1.2.1.1.5", true));
+  ASSERT_EQ(QMR_OK, share->plan_get(absent.c_str(), false));
+  auto session = [&] { return TqcOwned<ITqsSnmpSession>(tqc_create_bulk_walk_session(&bulk_agent, bulk_target.get(), nullptr, share.get())); };
+  int32_t rc = -1;
+  // The first walk's exchange also asks every planned read's first step.
+  EXPECT_EQ(walk(&rows_agent, {col(2)}, &rc), walk(session().get(), {col(2)}, &rc));
+  EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
+  // The empty table and the scalar then take no exchange; the GETNEXT
+  // before an absent instance finds another object, so its GET goes out.
+  EXPECT_EQ(walk(&rows_agent, {empty}, &rc), walk(session().get(), {empty}, &rc));
+  EXPECT_EQ(get(&rows_agent, scalar), get(session().get(), scalar));
+  EXPECT_EQ(get(&rows_agent, absent), get(session().get(), absent));
+  EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
+  EXPECT_EQ(0u, bulk_agent.get_next_requests);
+  EXPECT_EQ(1u, bulk_agent.get_requests);
 }
 
 TEST(BulkWalk, RequestsOtherThanGetNextPassUnchanged) {
