@@ -115,12 +115,13 @@ struct Chain {
   }
 };
 
-// Clones `oid` into `list` as a varbind with a NULL value.
-int32_t append_name(ITqsVarBindList *list, const ITqsOid *oid) {
+// Clones `oid` into `list` as a varbind with a value of `type` and no
+// content (NULL, an exception).
+int32_t append_name(ITqsVarBindList *list, const ITqsOid *oid, uint32_t type = kTqsNull) {
   int32_t rc = QMR_OK;
   TqcOwned<ITqsOid> name(oid->clone_oid(&rc));
   if (!name) return rc;
-  TqcOwned<ITqsSnmpValue> none(tqs_create_value(kTqsNull, &rc));
+  TqcOwned<ITqsSnmpValue> none(tqs_create_value(type, &rc));
   if (!none) return rc;
   if ((rc = list->append_new(name.get(), none.get())) != QMR_OK) return rc;
   name.release();
@@ -308,22 +309,14 @@ int32_t CTqcBulkWalkSession::answer(ITqsPdu *pdu, const std::vector<Found> &foun
   if (!cells) return rc;
   cells->reserve(static_cast<uint32_t>(found.size()));
   for (size_t i = 0; i < found.size(); ++i) {
-    TqcOwned<ITqsVarBind> cell;
-    if (found[i].cell != nullptr) {
-      cell.reset(found[i].cell->clone(&rc));
-      if (!cell) return rc;
-    } else {
+    if (found[i].cell == nullptr) {
       // An end of view is named by the OID asked for, as agents do.
-      cell.reset(tqs_create_var_bind(&rc));
-      if (!cell) return rc;
-      TqcOwned<ITqsOid> name(asked->get_at(static_cast<uint32_t>(i))->get_name()->clone_oid(&rc));
-      if (!name) return rc;
-      TqcOwned<ITqsSnmpValue> end(tqs_create_value(kTqsEndOfMibView, &rc));
-      if (!end) return rc;
-      if ((rc = cell->set(name.get(), end.get())) != QMR_OK) return rc;
-      name.release();
-      end.release();
+      const ITqsOid *name = asked->get_at(static_cast<uint32_t>(i))->get_name();
+      if ((rc = append_name(cells.get(), name, kTqsEndOfMibView)) != QMR_OK) return rc;
+      continue;
     }
+    TqcOwned<ITqsVarBind> cell(found[i].cell->clone(&rc));
+    if (!cell) return rc;
     if ((rc = cells->append(cell.get())) != QMR_OK) return rc;
     cell.release();
   }

@@ -11,12 +11,14 @@
 
 class ITqsSnmpTarget;
 
-// What the reads of one exported call learn beyond the request at hand. The
-// first GetBulkRequest that needs sending also asks, as non-repeaters, the
-// first GETNEXT of every later walk and the object before every later
-// single value the call planned, so that those reads start (and an empty
-// table or a scalar ends) with no exchange of their own. Nothing is kept
-// past the call: each call reads the device anew.
+// What the reads of one exported call learn beyond the request at hand. A
+// walk's GetBulkRequest also asks, as non-repeaters, the first GETNEXT of
+// every later walk and the GETNEXT of the object before every later single
+// value the call planned and has not asked yet (a GET's, only the other
+// planned single values: a walk reads past its table anyway, a GET reads
+// nothing else), so that those reads start (and an empty table or a scalar
+// ends) with no exchange of their own. Nothing is kept past the call: each
+// call reads the device anew.
 class ITqcBulkShare {
  public:
   virtual void release() = 0;
@@ -34,7 +36,7 @@ ITqcBulkShare *tqc_create_bulk_share(int32_t *result = nullptr);
 
 // A GetNextRequest is answered, when every OID it asks for is covered by
 // the last GetBulkRequest's answer, from that answer with no exchange; else
-// one GetBulkRequest (non-repeaters 0) goes to `bulk_target` through
+// one GetBulkRequest (non-repeaters 0 without a share) goes to `bulk_target` through
 // `inner` for the same OIDs and the request is answered from it. An agent's
 // answer is trusted only as far as its OIDs keep increasing; an endOfMibView
 // answers every later OID of its column. Max-repetitions is chosen so that
@@ -45,7 +47,6 @@ ITqcBulkShare *tqc_create_bulk_share(int32_t *result = nullptr);
 // request alone is too big; after an answer with an error-status or
 // without one whole repetition, so does every later one. Every other
 // request passes to `inner` unchanged.
-//
 //
 // With a `share`, its planned objects ride along with each GetBulkRequest
 // not yet answered, and a GetRequest is answered from the share when the
