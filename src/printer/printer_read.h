@@ -83,7 +83,7 @@ class CQMRReadPlan {
   explicit CQMRReadPlan(const SQMRDeviceTarget &target);
   template <size_t N>
   void walk(const char *const (&columns)[N]) {
-    for (const char *column : columns) keep(m_share ? m_share->plan_walk(column) : QMR_OK);
+    keep(m_share ? m_share->plan_walk(columns, N) : QMR_OK);
   }
   void get(const char *oid, EQMRInstance kind) {
     keep(m_share ? m_share->plan_get(oid, kind == EQMRInstance::kScalar) : QMR_OK);

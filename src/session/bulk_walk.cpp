@@ -144,8 +144,16 @@ int32_t step_back(ITqsOid *oid) {
 class CTqcBulkShare final : public ITqcBulkShare {
  public:
   void release() override { delete this; }
-  int32_t plan_walk(const char *column) override { return plan(column, false, false); }
-  int32_t plan_get(const char *oid, bool scalar) override { return plan(oid, true, scalar); }
+  int32_t plan_walk(const char *const *columns, size_t count) override {
+    if (columns == nullptr) return QMR_E_INVALID_ARG;
+    ++m_walks;
+    for (size_t i = 0; i < count; ++i) {
+      const int32_t rc = plan(columns[i], m_walks, false);
+      if (rc != QMR_OK) return rc;
+    }
+    return QMR_OK;
+  }
+  int32_t plan_get(const char *oid, bool scalar) override { return plan(oid, 0, scalar); }
 
   bool is_planned(const ITqsOid *name) const {
     for (const Planned &p : planned)
@@ -153,27 +161,30 @@ class CTqcBulkShare final : public ITqcBulkShare {
     return false;
   }
 
-  // The GETNEXT a later read starts with, and whether that read is a GET.
+  // The GETNEXT a later read starts with, and the walk it starts (0: a GET).
   struct Planned {
     TqcOwned<ITqsOid> next;
-    bool get;
-    bool started = false;  // asked by its own read
+    uint32_t walk;
+    bool started = false;  // asked for
   };
   std::vector<Planned> planned;
   std::vector<Chain> kept;                 // their answers, once asked
 
  private:
+  uint32_t m_walks = 0;
+
   ~CTqcBulkShare() override = default;
 
-  // A GET is asked as the GETNEXT of the object before its instance.
-  int32_t plan(const char *oid, bool get, bool scalar) {
+  // A GET (walk 0) is asked as the GETNEXT of the object before its
+  // instance.
+  int32_t plan(const char *oid, uint32_t walk, bool scalar) {
     if (oid == nullptr) return QMR_E_INVALID_ARG;
     int32_t rc = QMR_OK;
     TqcOwned<ITqsOid> name(tqs_create_oid_from_text(oid, &rc));
     if (!name) return rc;
     if (scalar && (rc = name->append_sub_identifier(0)) != QMR_OK) return rc;
-    if (get && (rc = step_back(name.get())) != QMR_OK) return rc;
-    planned.push_back(Planned{TqcOwned<ITqsOid>(name.release()), get});
+    if (walk == 0 && (rc = step_back(name.get())) != QMR_OK) return rc;
+    planned.push_back(Planned{TqcOwned<ITqsOid>(name.release()), walk});
     return QMR_OK;
   }
 };
@@ -215,12 +226,16 @@ class CTqcBulkWalkSession final : public ITqsSnmpSession {
   int32_t answer(ITqsPdu *pdu, const std::vector<Found> &found);
   // One GetBulkRequest: `leading` and the share's planned GETNEXTs not yet
   // answered as non-repeaters, `asked` (may be empty) as repeaters.
-  int32_t fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked);
+  // `share_rows`: the repeaters' answers are kept in the share.
+  int32_t fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked, bool share_rows = false);
+  // The columns of the first planned walk nothing was asked for yet.
+  int32_t first_walk(ITqsVarBindList *out) const;
   int32_t non_repeaters(const ITqsVarBindList *leading, const ITqsVarBindList *asked, ITqsVarBindList *out);
   int32_t exchange_bulk(const ITqsVarBindList *leading, const ITqsVarBindList *asked, uint32_t repetitions,
                         TqcOwned<ITqsPdu> *answer);
   uint32_t repetitions_for(const ITqsVarBindList *leading, const ITqsVarBindList *asked);
-  int32_t keep_chains(const ITqsVarBindList *leading, const ITqsVarBindList *asked, ITqsPdu *answer);
+  int32_t keep_chains(const ITqsVarBindList *leading, const ITqsVarBindList *asked, ITqsPdu *answer,
+                      bool share_rows);
 
   ITqsSnmpSession *m_pInner;
   ITqsSnmpTarget *m_pTarget;
@@ -276,7 +291,12 @@ int32_t CTqcBulkWalkSession::send_get(ITqsPdu *pdu, ITqsSnmpTarget *target) {
   bool planned = !covered(before.get(), &found);
   for (uint32_t i = 0; i < count && planned; ++i) planned = m_pShare->is_planned(before->get_at(i)->get_name());
   if (!planned) return m_pInner->send_sync(pdu, target);
-  rc = fetch(before.get(), nullptr);
+  // The first planned walk not begun rides along as the repeaters, its
+  // rows kept in the share.
+  TqcOwned<ITqsVarBindList> walk(tqs_create_var_bind_list(&rc));
+  if (!walk) return rc;
+  if ((rc = first_walk(walk.get())) != QMR_OK) return rc;
+  rc = fetch(before.get(), walk.get(), true);
   if (rc != QMR_OK && rc != kAskRowByRow) return rc;
   if (rc != QMR_OK || !exact()) return m_pInner->send_sync(pdu, target);
   return answer(pdu, found);
@@ -342,14 +362,11 @@ int32_t CTqcBulkWalkSession::non_repeaters(const ITqsVarBindList *leading, const
   for (uint32_t i = 0; leading != nullptr && i < leading->count(); ++i)
     if ((rc = append_name(out, leading->get_at(i)->get_name())) != QMR_OK) return rc;
   if (m_pShare == nullptr) return QMR_OK;
-  // A GET's exchange carries only the other planned GETs: a walk's
-  // exchange reads past its table anyway, a GET's reads nothing else.
-  const bool for_get = asked == nullptr;
   Found f{};
   for (CTqcBulkShare::Planned &p : m_pShare->planned) {
     const ITqsOid *name = p.next.get();
     p.started = p.started || listed(asked, name);
-    if (p.started || (for_get && !p.get) || find(name, &f) || listed(out, name)) continue;
+    if (p.started || find(name, &f) || listed(out, name)) continue;
     if ((rc = append_name(out, name)) != QMR_OK) return rc;
   }
   return QMR_OK;
@@ -390,7 +407,23 @@ int32_t CTqcBulkWalkSession::exchange_bulk(const ITqsVarBindList *leading, const
   return QMR_OK;
 }
 
-int32_t CTqcBulkWalkSession::fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked) {
+int32_t CTqcBulkWalkSession::first_walk(ITqsVarBindList *out) const {
+  uint32_t chosen = 0;
+  for (const CTqcBulkShare::Planned &p : m_pShare->planned) {
+    if (p.walk == 0 || (chosen != 0 && p.walk != chosen)) continue;
+    Found f{};
+    if (p.started || find(p.next.get(), &f)) {
+      if (chosen != 0) return out->truncate(0);  // a column of it is known: none rides along
+      continue;
+    }
+    chosen = p.walk;
+    const int32_t rc = append_name(out, p.next.get());
+    if (rc != QMR_OK) return rc;
+  }
+  return QMR_OK;
+}
+
+int32_t CTqcBulkWalkSession::fetch(const ITqsVarBindList *leading, const ITqsVarBindList *asked, bool share_rows) {
   int32_t rc = QMR_OK;
   TqcOwned<ITqsVarBindList> first(tqs_create_var_bind_list(&rc));
   if (!first) return rc;
@@ -420,12 +453,12 @@ int32_t CTqcBulkWalkSession::fetch(const ITqsVarBindList *leading, const ITqsVar
       m_rowByRow = true;
       return kAskRowByRow;
     }
-    return keep_chains(first.get(), asked, answer.get());
+    return keep_chains(first.get(), asked, answer.get(), share_rows);
   }
 }
 
 int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *leading, const ITqsVarBindList *asked,
-                                         ITqsPdu *answer) {
+                                         ITqsPdu *answer, bool share_rows) {
   int32_t rc = QMR_OK;
   // The non-repeaters' answers come first, one each; they are kept for
   // the later reads of the call.
@@ -452,6 +485,10 @@ int32_t CTqcBulkWalkSession::keep_chains(const ITqsVarBindList *leading, const I
     Chain &chain = m_chains[i];
     chain.settle();
     for (size_t c = 0; c < chain.rising; ++c) m_cellSizes[i] = std::max(m_cellSizes[i], cell_size(chain.cells[c].get()));
+  }
+  if (share_rows) {
+    for (Chain &chain : m_chains) m_pShare->kept.push_back(std::move(chain));
+    m_chains.clear();
   }
   return QMR_OK;
 }

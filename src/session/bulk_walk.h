@@ -5,25 +5,26 @@
 #ifndef QMR_SESSION_BULK_WALK_H
 #define QMR_SESSION_BULK_WALK_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "session/snmp_session.h"
 
 class ITqsSnmpTarget;
 
-// What the reads of one exported call learn beyond the request at hand. A
-// walk's GetBulkRequest also asks, as non-repeaters, the first GETNEXT of
-// every later walk and the GETNEXT of the object before every later single
-// value the call planned and has not asked yet (a GET's, only the other
-// planned single values: a walk reads past its table anyway, a GET reads
-// nothing else), so that those reads start (and an empty table or a scalar
-// ends) with no exchange of their own. Nothing is kept past the call: each
-// call reads the device anew.
+// What the reads of one exported call learn beyond the request at hand.
+// The call's first GetBulkRequest (or the first after a read the share
+// could not answer) also asks, as non-repeaters, the first GETNEXT of every
+// planned walk and the GETNEXT of the object before every planned single
+// value not asked yet, and a GET's exchange takes the first planned walk's
+// columns as its repeaters, so that those reads start (and an empty table,
+// a short one or a scalar ends) with no exchange of their own. Nothing is
+// kept past the call: each call reads the device anew.
 class ITqcBulkShare {
  public:
   virtual void release() = 0;
-  // A later walk whose first GETNEXT asks for `column`.
-  virtual int32_t plan_walk(const char *column) = 0;
+  // A later walk of `count` columns (its first GETNEXT asks for them).
+  virtual int32_t plan_walk(const char *const *columns, size_t count) = 0;
   // A later GET of `oid` (with ".0" appended when `scalar`).
   virtual int32_t plan_get(const char *oid, bool scalar) = 0;
 

@@ -282,15 +282,16 @@ TEST_F(OptionRefresh, ReadFailingMidwayKeepsEarlierFieldsAndClearsTheRest) {
   o.SetCommunityStr("opt-fail");
   QmrLines lines;
   EXPECT_EQ(QMR_E_TIMEOUT, o.refresh_options());
-  EXPECT_EQ(1u, lines.count("pGetData->get_data()"));
-  EXPECT_EQ(1u, lines.total());
-  EXPECT_EQ("half", text(o, "SysName"));
-  EXPECT_EQ("Basement", text(o, "SysLocation"));
-  // A bulk walk reads on past its table, so the device-table walk before
-  // the input trays already reaches the object that stalls.
-  const bool stalls_earlier = walk_mode::bulk();
-  EXPECT_EQ(stalls_earlier ? "" : "Printer Controller v12.10.3 - Processor", text(o, "PrinterRomVersion"));
-  EXPECT_EQ(stalls_earlier ? 0 : 1, o.device_count());
+  // In bulk mode the call's first exchange already asks for the first
+  // object of every read it will make, so the first read (silent about
+  // failures) meets the object that stalls.
+  const bool stalls_first = walk_mode::bulk();
+  EXPECT_EQ(stalls_first ? 0u : 1u, lines.count("pGetData->get_data()"));
+  EXPECT_EQ(stalls_first ? 0u : 1u, lines.total());
+  EXPECT_EQ(stalls_first ? "" : "half", text(o, "SysName"));
+  EXPECT_EQ(stalls_first ? "" : "Basement", text(o, "SysLocation"));
+  EXPECT_EQ(stalls_first ? "" : "Printer Controller v12.10.3 - Processor", text(o, "PrinterRomVersion"));
+  EXPECT_EQ(stalls_first ? 0 : 1, o.device_count());
   // The failing step and every later one stay cleared.
   EXPECT_EQ(0, integer(o, "NumberOfInputTray"));
   EXPECT_EQ(0, integer(o, "MemorySizeInKByte"));

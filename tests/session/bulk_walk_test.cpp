@@ -240,18 +240,22 @@ TEST(BulkWalk, PlannedReadsOfOneCallShareTheFirstExchange) {
   bulk_target->set_version(kTqsSnmpV2c);
   TqcOwned<ITqcBulkShare> share(tqc_create_bulk_share());
   ASSERT_TRUE(share);
-  ASSERT_EQ(QMR_OK, share->plan_walk(empty.c_str()));
+  const std::string table = col(2);
+  const char *const table_walk[] = {table.c_str()}, *const empty_walk[] = {empty.c_str()};
   ASSERT_EQ(QMR_OK, share->plan_get("1.3.6.1.2.1.1.5", true));
+  ASSERT_EQ(QMR_OK, share->plan_walk(table_walk, 1));
+  ASSERT_EQ(QMR_OK, share->plan_walk(empty_walk, 1));
   ASSERT_EQ(QMR_OK, share->plan_get(absent.c_str(), false));
   auto session = [&] { return TqcOwned<ITqsSnmpSession>(tqc_create_bulk_walk_session(&bulk_agent, bulk_target.get(), nullptr, share.get())); };
   int32_t rc = -1;
-  // The first walk's exchange also asks every planned read's first step.
-  EXPECT_EQ(walk(&rows_agent, {col(2)}, &rc), walk(session().get(), {col(2)}, &rc));
-  EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
-  // The empty table and the scalar then take no exchange; the GETNEXT
-  // before an absent instance finds another object, so its GET goes out.
-  EXPECT_EQ(walk(&rows_agent, {empty}, &rc), walk(session().get(), {empty}, &rc));
+  // The first GET's exchange asks every planned read's first step, and
+  // the first planned walk's rows.
   EXPECT_EQ(get(&rows_agent, scalar), get(session().get(), scalar));
+  EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
+  // The walks and the other scalar then take no exchange; the GETNEXT
+  // before an absent instance finds another object, so its GET goes out.
+  EXPECT_EQ(walk(&rows_agent, {table}, &rc), walk(session().get(), {table}, &rc));
+  EXPECT_EQ(walk(&rows_agent, {empty}, &rc), walk(session().get(), {empty}, &rc));
   EXPECT_EQ(get(&rows_agent, absent), get(session().get(), absent));
   EXPECT_EQ(1u, bulk_agent.bulk_repetitions.size());
   EXPECT_EQ(0u, bulk_agent.get_next_requests);
