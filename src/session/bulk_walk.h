@@ -13,13 +13,13 @@
 class ITqsSnmpTarget;
 
 // What the reads of one exported call learn beyond the request at hand.
-// The call's first GetBulkRequest (or the first after a read the share
-// could not answer) also asks, as non-repeaters, the first GETNEXT of every
-// planned walk and the GETNEXT of the object before every planned single
-// value not asked yet, and a GET's exchange takes the first planned walk's
-// columns as its repeaters, so that those reads start (and an empty table,
-// a short one or a scalar ends) with no exchange of their own. Nothing is
-// kept past the call: each call reads the device anew.
+// Each GetBulkRequest of the call also asks, as non-repeaters, the first
+// GETNEXT of every planned walk and the GETNEXT of the object before every
+// planned single value not asked or answered yet, and a planned GET's
+// exchange takes the first planned walk not begun as its repeaters, so
+// that those reads start (and an empty table, a short one or a scalar
+// ends) with no exchange of their own. Nothing is kept past the call: each
+// call reads the device anew.
 class ITqcBulkShare {
  public:
   virtual void release() = 0;
@@ -37,8 +37,9 @@ ITqcBulkShare *tqc_create_bulk_share(int32_t *result = nullptr);
 
 // A GetNextRequest is answered, when every OID it asks for is covered by
 // the last GetBulkRequest's answer, from that answer with no exchange; else
-// one GetBulkRequest (non-repeaters 0 without a share) goes to `bulk_target` through
-// `inner` for the same OIDs and the request is answered from it. An agent's
+// one GetBulkRequest (non-repeaters 0 without a share) goes to
+// `bulk_target` through `inner` for the same OIDs and the request is
+// answered from it. An agent's
 // answer is trusted only as far as its OIDs keep increasing; an endOfMibView
 // answers every later OID of its column. Max-repetitions is chosen so that
 // the answer fits the target's maximum message size (learnt from the cells
@@ -49,11 +50,12 @@ ITqcBulkShare *tqc_create_bulk_share(int32_t *result = nullptr);
 // without one whole repetition, so does every later one. Every other
 // request passes to `inner` unchanged.
 //
-// With a `share`, its planned objects ride along with each GetBulkRequest
-// not yet answered, and a GetRequest is answered from the share when the
+// With a `share`, its planned objects not yet answered ride along with
+// each GetBulkRequest, and a GetRequest is answered from the share when the
 // GETNEXT of the object before each instance asked for gave exactly that
-// instance; else (after one GetBulkRequest carrying the plan) the
-// GetRequest goes to `inner` as it is.
+// instance; else (for a planned GET the share knows nothing of, after one
+// GetBulkRequest carrying the plan) the GetRequest goes to `inner` as it
+// is.
 //
 // `inner`, `bulk_target` and `share` are lent and must outlive the session
 // (a SNMPv2c target for community devices, the user target for SNMPv3).
