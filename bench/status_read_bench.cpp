@@ -15,6 +15,15 @@
 // machine's speed at the time). Two further entries measure bare
 // exchanges with no library at all, on a socket per exchange and on a kept
 // socket: the kernel's share of each side's cost.
+//
+// The StatusWalk entries compare whole status reads by round trips: the
+// library row by row and with bulk walks ("CmdSetBulkWalk"), both opening
+// the agent as SNMPv2c, beside net-snmp's library reading the same tables
+// with GetBulk (max-repetitions 10, the default of snmpbulkwalk and
+// snmptable) on one kept v2c session; each directly and through a relay on
+// 127.77.70.2:161 that delays every datagram by 10 ms each way, as a
+// printer at a branch office would. They report exchanges per read (the
+// agent's snmpInPkts) and the wall time per read.
 // Runs only as root (the library reads IPv4 devices on port 161).
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -32,6 +41,7 @@
 
 #include "support/codec_netsnmp_peer.h"
 #include "qmr.h"
+#include "support/lossy_proxy.h"
 #include "support/snmpd_agent.h"
 
 namespace {
@@ -39,6 +49,12 @@ namespace {
 constexpr char kAgentIp[] = "127.77.70.1";
 constexpr char kAgentEndpoint[] = "udp:127.77.70.1:161";
 constexpr char kAgentPeer[] = "127.77.70.1:161";
+constexpr char kRelayIp[] = "127.77.70.2";
+constexpr char kRelayPeer[] = "127.77.70.2:161";
+constexpr int kRelayDelayMs = 10;  // each way
+constexpr int kRelayReads = 5;     // status reads per relay entry (about a second each row by row)
+constexpr long kNetSnmpRepetitions = 10;  // snmpbulkwalk's and snmptable's default
+constexpr int32_t kSelectorV2c = 1;
 constexpr char kModel7300P[] = "1.3.6.1.4.1.47305.1.40.297.93.1.36.18.6";
 // The option read asks for this private instance; snmpd serves it by override.
 constexpr char kNetWareName[] = "1.3.6.1.4.1.58114.8.64.4.2.1.7.10.19159104";
@@ -81,14 +97,14 @@ Agent *agent() {
 
 // ---- net-snmp's side ----
 
-// One net-snmp v1 session to the agent, kept open.
+// One net-snmp session (v1 or v2c) to the agent or the relay, kept open.
 class NetSnmpSession {
  public:
-  NetSnmpSession(const char *community, long version) {
+  NetSnmpSession(const char *community, long version, const char *peer = kAgentPeer) {
     netsnmp_peer::init();
     netsnmp_session s;
     snmp_sess_init(&s);
-    m_peer = std::string("udp:") + kAgentPeer;
+    m_peer = std::string("udp:") + peer;
     m_community = community;
     s.peername = &m_peer[0];
     s.version = version;
@@ -194,6 +210,53 @@ int walk(NetSnmpSession *session, const std::vector<std::string> &texts, std::ve
   return rows;
 }
 
+// Walks `columns` together with GetBulkRequests (non-repeaters 0), as
+// snmptable does: each complete repetition whose first cell is still in the
+// first column is a row, and the next request goes on from the last
+// complete one. Answers the rows, or -1.
+int bulk_walk(NetSnmpSession *session, const std::vector<std::string> &texts, std::vector<long> *first_values = nullptr,
+              std::vector<Oid> *first_names = nullptr) {
+  std::vector<Oid> columns;
+  for (const std::string &t : texts) columns.push_back(parse_oid(t));
+  std::vector<Oid> next = columns;
+  const size_t n = columns.size();
+  int rows = 0;
+  while (rows < kMaxWalkRows) {
+    netsnmp_pdu *request = snmp_pdu_create(SNMP_MSG_GETBULK);
+    request->non_repeaters = 0;
+    request->max_repetitions = kNetSnmpRepetitions;
+    for (const Oid &o : next) snmp_add_null_var(request, o.sub, o.len);
+    netsnmp_pdu *response = session->exchange(request);
+    if (response == nullptr) return -1;
+    if (response->errstat != SNMP_ERR_NOERROR) {
+      snmp_free_pdu(response);
+      return rows;
+    }
+    std::vector<const netsnmp_variable_list *> cells;
+    for (const netsnmp_variable_list *v = response->variables; v != nullptr; v = v->next_variable) cells.push_back(v);
+    bool ended = cells.size() < n;
+    for (size_t r = 0; r + n <= cells.size() && !ended; r += n) {
+      const netsnmp_variable_list *first = cells[r];
+      if (first->type == SNMP_ENDOFMIBVIEW || !inside(columns[0], first)) {
+        ended = true;
+        break;
+      }
+      for (size_t k = 0; k < n; ++k) {
+        next[k].len = cells[r + k]->name_length;
+        std::copy(cells[r + k]->name, cells[r + k]->name + cells[r + k]->name_length, next[k].sub);
+      }
+      if (first_values != nullptr && first->type == ASN_INTEGER) first_values->push_back(*first->val.integer);
+      if (first_names != nullptr) first_names->push_back(next[0]);
+      ++rows;
+    }
+    snmp_free_pdu(response);
+    if (ended) return rows;
+  }
+  return rows;
+}
+
+using Walker = int (*)(NetSnmpSession *, const std::vector<std::string> &, std::vector<long> *, std::vector<Oid> *);
+
 // One GET of an exact instance; false when the agent has no value.
 bool get(NetSnmpSession *session, const std::string &text) {
   const Oid o = parse_oid(text);
@@ -212,11 +275,11 @@ std::vector<std::string> columns(const char *entry, std::initializer_list<int> n
 }
 
 // The character-set read: walk W, then one GET of V.D.L per row.
-bool char_set(NetSnmpSession *session, const char *walk_column, const char *value_column) {
+bool char_set(NetSnmpSession *session, Walker walker, const char *walk_column, const char *value_column) {
   std::vector<long> values;
   std::vector<Oid> names;
   const size_t prefix = parse_oid(walk_column).len;
-  if (walk(session, {walk_column}, &values, &names) < 0) return false;
+  if (walker(session, {walk_column}, &values, &names) < 0) return false;
   for (size_t i = 0; i < values.size() && i < names.size(); ++i) {
     if (names[i].len <= prefix) return false;
     const std::string instance = std::string(value_column) + "." + std::to_string(names[i].sub[prefix]) + "." +
@@ -226,9 +289,11 @@ bool char_set(NetSnmpSession *session, const char *walk_column, const char *valu
   return true;
 }
 
-// The same requests as QMRRefreshOptions and the record reads below.
+// The same requests as QMRRefreshOptions and the record reads below, the
+// tables walked by `walker`.
 // Kept out of line so a profiler can count this side's work by name.
-__attribute__((noinline)) bool netsnmp_status_read(NetSnmpSession *s) {
+__attribute__((noinline)) bool netsnmp_status_read(NetSnmpSession *s, Walker walker = walk) {
+  auto table = [s, walker](const std::vector<std::string> &texts) { return walker(s, texts, nullptr, nullptr) >= 0; };
   constexpr char kInput[] = "1.3.6.1.2.1.43.8.2.1";
   constexpr char kOutput[] = "1.3.6.1.2.1.43.9.2.1";
   constexpr char kStorage[] = "1.3.6.1.2.1.25.2.3.1";
@@ -239,22 +304,22 @@ __attribute__((noinline)) bool netsnmp_status_read(NetSnmpSession *s) {
       "1.3.6.1.4.1.58114.8.59.6.1.1.6",   "1.3.6.1.4.1.58114.8.59.10.1.1.7",  "1.3.6.1.4.1.58114.8.59.6.1.1.3",
       "1.3.6.1.4.1.58114.8.59.10.1.1.10", "1.3.6.1.4.1.58114.8.59.16.1.1.4", "1.3.6.1.4.1.58114.8.59.16.1.1.7"};
   // Options.
-  bool ok = get(s, "1.3.6.1.2.1.1.5.0") && get(s, "1.3.6.1.2.1.1.6.0") && walk(s, columns(kDevice, {1, 3, 5})) >= 0 &&
-            walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) >= 0 &&
-            walk(s, columns(kOutput, {2, 7, 9, 24})) >= 0 && get(s, "1.3.6.1.2.1.25.2.2.0") &&
-            walk(s, columns(kStorage, {1, 2})) >= 0 && walk(s, {"1.3.6.1.2.1.43.13.4.1.9"}) >= 0 &&
+  bool ok = get(s, "1.3.6.1.2.1.1.5.0") && get(s, "1.3.6.1.2.1.1.6.0") && table(columns(kDevice, {1, 3, 5})) &&
+            table(columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) &&
+            table(columns(kOutput, {2, 7, 9, 24})) && get(s, "1.3.6.1.2.1.25.2.2.0") &&
+            table(columns(kStorage, {1, 2})) && table({"1.3.6.1.2.1.43.13.4.1.9"}) &&
             get(s, kNetWareName);
   // Record lists.
-  ok = ok && walk(s, columns(kStorage, {2, 4, 5, 3})) >= 0 && walk(s, columns(kDevice, {2, 5, 3})) >= 0 &&
-       walk(s, columns("1.3.6.1.2.1.25.3.5.1", {1, 2})) >= 0 &&
-       walk(s, columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) >= 0 &&
-       walk(s, columns(kOutput, {2, 6, 7, 12})) >= 0 &&
-       walk(s, columns("1.3.6.1.2.1.43.11.1.1", {5, 7, 8, 9, 6})) >= 0 &&
-       walk(s, columns("1.3.6.1.2.1.43.18.1.1", {2, 4, 5, 6, 7, 8})) >= 0;
+  ok = ok && table(columns(kStorage, {2, 4, 5, 3})) && table(columns(kDevice, {2, 5, 3})) &&
+       table(columns("1.3.6.1.2.1.25.3.5.1", {1, 2})) &&
+       table(columns(kInput, {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 18, 21, 22})) &&
+       table(columns(kOutput, {2, 6, 7, 12})) &&
+       table(columns("1.3.6.1.2.1.43.11.1.1", {5, 7, 8, 9, 6})) &&
+       table(columns("1.3.6.1.2.1.43.18.1.1", {2, 4, 5, 6, 7, 8}));
   // Jobs: the private character set first (it stays 0 on this agent), then the job columns.
-  ok = ok && char_set(s, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7") && walk(s, jobs) >= 0;
-  ok = ok && char_set(s, "1.3.6.1.2.1.43.5.1.1.2", "1.3.6.1.2.1.43.7.1.1.4") &&
-       char_set(s, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7");
+  ok = ok && char_set(s, walker, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7") && table(jobs);
+  ok = ok && char_set(s, walker, "1.3.6.1.2.1.43.5.1.1.2", "1.3.6.1.2.1.43.7.1.1.4") &&
+       char_set(s, walker, "1.3.6.1.4.1.58114.8.51.3.1.1.1", "1.3.6.1.4.1.58114.8.51.4.1.1.7");
   return ok;
 }
 
@@ -392,16 +457,50 @@ NetSnmpSession *probe_session() {
   return &probe;
 }
 
-void BM_StatusReadOurs(benchmark::State &state) {
+// The relay that stands for a distant link, started once: every datagram
+// 10 ms later each way. Null with the reason when it cannot start.
+LossyProxy *relay(std::string *error) {
+  static std::unique_ptr<LossyProxy> r;
+  static std::string failure;
+  if (!r && failure.empty()) {
+    r.reset(new LossyProxy(kRelayIp, kSnmpPort, kAgentIp, kSnmpPort, 1));
+    LossyProxy::Faults distant;
+    distant.fixed_delay_ms = kRelayDelayMs;
+    if (r->start(&failure)) r->set_faults(distant, distant);
+    else r.reset();
+  }
+  *error = failure;
+  return r.get();
+}
+
+enum class Path { kDirect, kRelay };
+
+// The agent (and the relay for that path) are running; else the entry is skipped.
+bool ready(benchmark::State &state, Path path) {
   Agent *a = agent();
   if (!a->snmpd) {
     state.SkipWithError(a->error.c_str());
-    return;
+    return false;
   }
+  std::string error;
+  if (path == Path::kRelay && relay(&error) == nullptr) {
+    state.SkipWithError(("relay: " + error).c_str());
+    return false;
+  }
+  return true;
+}
+
+// Our status reads of the device at `ip`: opened with QMRInitDevice when
+// `bulk` is null, else as SNMPv2c with "CmdSetBulkWalk" set to `bulk`.
+void measure_ours(benchmark::State &state, const char *ip, const char *bulk) {
   void *h = nullptr;
+  const QMRSecurityBlock none{};
   int32_t rc = QMRInit(&h);
   if (rc == QMR_OK) rc = QMRCommandString(h, "CmdSetCommunityGetOption", kCommunity);
-  if (rc == QMR_OK) rc = QMRInitDevice(h, kAgentIp, kIPv4, kTimeoutMs, kRetries);
+  if (rc == QMR_OK && bulk != nullptr) rc = QMRCommandString(h, "CmdSetBulkWalk", bulk);
+  if (rc == QMR_OK)
+    rc = bulk == nullptr ? QMRInitDevice(h, ip, kIPv4, kTimeoutMs, kRetries)
+                         : QMRInitDeviceEx(h, ip, kIPv4, kSelectorV2c, &none, kTimeoutMs, kRetries);
   if (rc != QMR_OK) {
     state.SkipWithError(("opening the agent answered " + std::to_string(rc)).c_str());
   } else {
@@ -412,25 +511,37 @@ void BM_StatusReadOurs(benchmark::State &state) {
   QMRUnInit(h);
 }
 
-void BM_StatusReadNetSnmp(benchmark::State &state) {
-  Agent *a = agent();
-  if (!a->snmpd) {
-    state.SkipWithError(a->error.c_str());
-    return;
-  }
-  NetSnmpSession session(kCommunity, SNMP_VERSION_1);
+// net-snmp's status reads on one kept session to `peer`, tables by `walker`.
+void measure_netsnmp(benchmark::State &state, long version, const char *peer, Walker walker) {
+  NetSnmpSession session(kCommunity, version, peer);
   if (!session.ok()) {
     state.SkipWithError("snmp_sess_open failed");
     return;
   }
   measure(
       state, probe_session(),
-      [&session](std::string *failure) {
-        const bool ok = netsnmp_status_read(&session);
+      [&session, walker](std::string *failure) {
+        const bool ok = netsnmp_status_read(&session, walker);
         if (!ok) *failure = "a net-snmp request failed";
         return ok;
       },
       [&session] { return session.requests(); });
+}
+
+void BM_StatusReadOurs(benchmark::State &state) {
+  if (ready(state, Path::kDirect)) measure_ours(state, kAgentIp, nullptr);
+}
+
+void BM_StatusReadNetSnmp(benchmark::State &state) {
+  if (ready(state, Path::kDirect)) measure_netsnmp(state, SNMP_VERSION_1, kAgentPeer, walk);
+}
+
+void BM_StatusWalkOurs(benchmark::State &state, Path path, bool bulk) {
+  if (ready(state, path)) measure_ours(state, path == Path::kRelay ? kRelayIp : kAgentIp, bulk ? "on" : "off");
+}
+
+void BM_StatusWalkNetSnmpBulk(benchmark::State &state, Path path) {
+  if (ready(state, path)) measure_netsnmp(state, SNMP_VERSION_2c, path == Path::kRelay ? kRelayPeer : kAgentPeer, bulk_walk);
 }
 
 // ---- the kernel's share ----
@@ -491,11 +602,7 @@ class RawExchanger {
 };
 
 void BM_RawExchanges(benchmark::State &state, bool fresh_socket) {
-  Agent *a = agent();
-  if (!a->snmpd) {
-    state.SkipWithError(a->error.c_str());
-    return;
-  }
+  if (!ready(state, Path::kDirect)) return;
   constexpr int kExchangesPerRead = 60;
   RawExchanger exchanger(fresh_socket);
   measure(
@@ -514,6 +621,33 @@ void BM_RawExchanges(benchmark::State &state, bool fresh_socket) {
 
 BENCHMARK(BM_StatusReadOurs)->Name("StatusRead/ours")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StatusReadNetSnmp)->Name("StatusRead/netsnmp")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkOurs, rows_direct, Path::kDirect, false)
+    ->Name("StatusWalk/direct/rows")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkOurs, bulk_direct, Path::kDirect, true)
+    ->Name("StatusWalk/direct/bulk")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkNetSnmpBulk, direct, Path::kDirect)
+    ->Name("StatusWalk/direct/netsnmp_bulk")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkOurs, rows_relay, Path::kRelay, false)
+    ->Name("StatusWalk/relay_10ms/rows")
+    ->Iterations(kRelayReads)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkOurs, bulk_relay, Path::kRelay, true)
+    ->Name("StatusWalk/relay_10ms/bulk")
+    ->Iterations(kRelayReads)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_StatusWalkNetSnmpBulk, relay, Path::kRelay)
+    ->Name("StatusWalk/relay_10ms/netsnmp_bulk")
+    ->Iterations(kRelayReads)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_RawExchanges, fresh_socket, true)
     ->Name("StatusRead/kernel_fresh_socket")
     ->Unit(benchmark::kMillisecond)

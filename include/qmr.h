@@ -301,7 +301,14 @@ QMR_EXPORT void QMRUnInit(void *h);                                   /* h may b
  *   standard error, or with ",FILE" into FILE, kept under 1 MiB with one
  *   ".bak" backup. "0" silences the log again. A LEVEL that is no such sum,
  *   an empty FILE or a value over 255 characters answers -2. Without this
- *   command the library logs nothing. */
+ *   command the library logs nothing.
+ * - "CmdSetBulkWalk": "1" or "on" turns bulk walks on, "0" or "off" off (the
+ *   default); any other value answers -2. Like the communities it applies
+ *   from the next QMRInitDevice(Ex). With bulk walks on, the tables of a
+ *   device opened with selector 1 (SNMPv2c) or 2 (SNMPv3) are read with
+ *   GetBulkRequests, many rows per exchange, into exactly the records and
+ *   options a row-by-row read gives (the reads of one call may share an
+ *   exchange); selector 0 (SNMPv1) devices are read row by row either way. */
 QMR_EXPORT int32_t QMRCommandString(void *h, const char *command, const char *value);
 /* No integer command exists: -5 for every valid call. */
 QMR_EXPORT int32_t QMRCommandInteger(void *h, int32_t command, int32_t *value);

@@ -37,6 +37,7 @@ struct CliOptions {
   std::vector<std::string> operands;
   bool json = false;
   bool help = false;
+  bool bulk = false;            // GetBulk table walks (community devices then speak v2c)
 
   std::string community;        // reads (and discovery unless find_community)
   std::string write_community;  // job cancel

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr char kCmdRead[] = "CmdSetCommunityGetOption";
+constexpr char kCmdBulkWalk[] = "CmdSetBulkWalk";
 constexpr char kCmdFind[] = "CmdSetCommunityFind";
 constexpr char kCmdWrite[] = "CmdSetCommunityWrite";
 constexpr char kCmdTraceLog[] = "CmdSetTraceLog";
@@ -90,6 +91,11 @@ Failure LibraryHandle::init(const CliOptions &options) {
     f.code = QMRCommandString(m_handle, s.command, s.value.c_str());
     if (f.failed()) return f;
   }
+  if (options.bulk) {
+    f.step = std::string("bulk walks (") + kCmdBulkWalk + ")";
+    f.code = QMRCommandString(m_handle, kCmdBulkWalk, "on");
+    if (f.failed()) return f;
+  }
   return Failure{};
 }
 
@@ -126,6 +132,12 @@ Failure open_device(void *handle, const CliOptions &options, const DeviceAddress
   if (selector != 0) {
     const QMRSecurityBlock block = options.security_block();
     f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, selector, &block,
+                             options.timeout_ms, options.retries);
+  } else if (options.bulk && options.snmp_version != kSnmpV1) {
+    // GetBulk needs SNMPv2c: the community device is opened as one, unless
+    // SNMPv1 was asked for (then tables are read row by row).
+    const QMRSecurityBlock none{};
+    f.code = QMRInitDeviceEx(handle, address.text.c_str(), address.protocol, kSelectorV2c, &none,
                              options.timeout_ms, options.retries);
   } else {
     f.code = QMRInitDevice(handle, address.text.c_str(), address.protocol, options.timeout_ms, options.retries);

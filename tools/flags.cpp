@@ -134,6 +134,16 @@ const Flag kFlags[] = {
      },
      "retries after a time-out (default 1)"},
 
+    {0, "bulk", nullptr, kShared, kGroupConnection,
+     [](const std::string &, CliOptions *o, std::string *) { return o->bulk = true; },
+     "read tables with GetBulk, many rows per exchange (SNMPv2c, the default with it, or SNMPv3; -v 1 reads row by row)"},
+    {'C', nullptr, "r", kShared, kGroupConnection,
+     [](const std::string &v, CliOptions *o, std::string *e) {
+       *e = "r, as in snmptable -Cr";
+       return v == "r" && (o->bulk = true);
+     },
+     "-Cr: the same as --bulk (the repetitions per request fit the message size)"},
+
     // SNMPv3.
     {'u', "user", "NAME", kShared, kGroupV3,
      [](const std::string &v, CliOptions *o, std::string *) { o->user = v; return !v.empty(); },

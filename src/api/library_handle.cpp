@@ -41,6 +41,23 @@ int32_t set_trace_log(const char *value) {
   return file != nullptr ? tqc_log_to_file(file, mask, kTraceFileBytes) : tqc_log_to_stderr(mask);
 }
 
+constexpr char kCmdBulkWalk[] = "CmdSetBulkWalk";
+
+// The values "CmdSetBulkWalk" takes: 0 when the text is none of them.
+int32_t bulk_walk_value(const char *value, bool *on) {
+  static const struct {
+    const char *text;
+    bool on;
+  } kValues[] = {{"1", true}, {"on", true}, {"0", false}, {"off", false}};
+  for (const auto &v : kValues) {
+    if (std::strcmp(value, v.text) == 0) {
+      *on = v.on;
+      return QMR_OK;
+    }
+  }
+  return QMR_E_INVALID_ARG;
+}
+
 // The interface passes no message size; 0 selects the façade's default.
 constexpr uint32_t kDefaultMessageSize = 0;
 
@@ -77,6 +94,7 @@ int32_t CQMRLibraryHandle::command_string(const char *command, const char *value
   if (std::strcmp(command, kCmdTraceLog) == 0) {
     return std::strlen(value) > kMaxCommandValue ? QMR_E_INVALID_ARG : set_trace_log(value);
   }
+  if (std::strcmp(command, kCmdBulkWalk) == 0) return bulk_walk_value(value, &m_bulkWalk);
   char *target = nullptr;
   // strcmp compares the terminating zero too: only whole names match.
   if (std::strcmp(command, kCmdCommunityGetOption) == 0) target = m_communityGetOption;
@@ -96,6 +114,7 @@ int32_t CQMRLibraryHandle::open_device(const char *address, EProtocol protocol, 
   if (!m_option) return QMR_E_NO_MEMORY;
   m_usm->load(selector, block);
   if (m_communityGetOption[0] != '\0') m_option->SetCommunityStr(m_communityGetOption);
+  qmr_set_option_bulk_walk(m_option.get(), m_bulkWalk);
   int32_t rc =
       m_option->Init(protocol, address, m_usm.get(), timeoutMs, retries, maxMessageSize);
   if (rc != QMR_OK) return rc;  // the refused option object stays attached
@@ -104,6 +123,7 @@ int32_t CQMRLibraryHandle::open_device(const char *address, EProtocol protocol, 
   if (!m_status) return rc;
   if (m_communityGetOption[0] != '\0') m_status->set_read_community(m_communityGetOption);
   if (m_communityWrite[0] != '\0') m_status->set_write_community(m_communityWrite);
+  m_status->set_bulk_walk(m_bulkWalk);
   return m_status->init(protocol, address, m_usm.get(), timeoutMs, retries, maxMessageSize);
 }
 

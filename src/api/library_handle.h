@@ -33,9 +33,11 @@ class CQMRLibraryHandle {
   CQMRLibraryHandle(const CQMRLibraryHandle &) = delete;
   CQMRLibraryHandle &operator=(const CQMRLibraryHandle &) = delete;
 
-  // Exact command names only (the three communities, and "CmdSetTraceLog"
-  // for the process-wide trace log): 0, -5 for another command, -2 for a
-  // null text, a value of 256 characters or more, or a malformed trace value.
+  // Exact command names only (the three communities, "CmdSetTraceLog" for
+  // the process-wide trace log, "CmdSetBulkWalk"): 0, -5 for another
+  // command, -2 for a null text, a value of 256 characters or more, or a
+  // malformed trace or bulk-walk value. "CmdSetBulkWalk" takes "1"/"on" or
+  // "0"/"off" and, like the communities, applies from the next opening.
   int32_t command_string(const char *command, const char *value);
 
   // Opens a device: a new option object (kept even when its model check
@@ -61,6 +63,7 @@ class CQMRLibraryHandle {
   char m_communityWrite[256];
   std::unique_ptr<CQMRDeviceStatus, SQMRReleaser> m_status;
   std::unique_ptr<IQMRPluginUSM, SQMRReleaser> m_usm;
+  bool m_bulkWalk = false;  // "CmdSetBulkWalk"
 };
 
 #endif  // QMR_API_LIBRARY_HANDLE_H

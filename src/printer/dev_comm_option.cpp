@@ -20,6 +20,7 @@ CQMRDevCommOption::CQMRDevCommOption()
     : m_protocol(ITqcNetworkAddress::None),
       m_address{},
       m_port(0),
+      m_bulkWalk(false),
       m_timeoutMs(0),
       m_retries(0),
       m_maxMessageSize(0),
@@ -34,6 +35,15 @@ CQMRDevCommOption::CQMRDevCommOption()
       m_community{},
       m_communitySet(0) {
   initialize_data();
+}
+
+// The bulk-walk flag took padding after the port: the exported object
+// keeps the size (and so the field offsets) it had without it.
+static_assert(sizeof(void *) != 8 || sizeof(CQMRDevCommOption) == 18560,
+              "the exported layout of CQMRDevCommOption changed");
+
+void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on) {
+  if (option != nullptr) option->m_bulkWalk = on;
 }
 
 CQMRDevCommOption::CQMRDevCommOption(const CQMRDevCommOption &other) = default;
@@ -96,6 +106,7 @@ void CQMRDevCommOption::initialize_data() {
 
 int32_t CQMRDevCommOption::refresh_options() {
   initialize_data();
+  const CQMROptionReadPlan plan(this);
   int32_t (CQMRDevCommOption::*const steps[])() = {
       &CQMRDevCommOption::refresh_system_attributes, &CQMRDevCommOption::get_sysLocation,
       &CQMRDevCommOption::refresh_hrdevice_table,    &CQMRDevCommOption::refresh_input_tray_table,

@@ -43,6 +43,9 @@ constexpr int32_t kQMRMaxDeviceIndexEntries = 50;
 constexpr int32_t kQMRMaxTrayEntries = 20;
 
 class QMR_EXPORT CQMRDevCommOption {
+  friend void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on);
+  friend class CQMROptionReadPlan;
+
  public:
   CQMRDevCommOption();
   CQMRDevCommOption(const CQMRDevCommOption &other);
@@ -102,6 +105,10 @@ class QMR_EXPORT CQMRDevCommOption {
   EProtocol m_protocol;
   char m_address[64];
   uint16_t m_port;
+  // Walks in bulk (SNMPv2c and SNMPv3 devices). It sits in the padding
+  // before the next 32-bit field, so the exported layout stays as it was;
+  // set by the library handle at opening, through the friend below.
+  bool m_bulkWalk;
   uint32_t m_timeoutMs;
   uint32_t m_retries;
   uint32_t m_maxMessageSize;
@@ -141,6 +148,21 @@ class QMR_EXPORT CQMRDevCommOption {
   SQMRInputTrayEntry m_inputTrays[kQMRMaxTrayEntries];
   int32_t m_outputTrayCount;
   SQMROutputTrayEntry m_outputTrays[kQMRMaxTrayEntries];
+};
+
+// Walks of SNMPv2c and SNMPv3 devices in bulk; a free function, so that
+// the exported class gains no member.
+void qmr_set_option_bulk_walk(CQMRDevCommOption *option, bool on);
+
+// While it lives, the reads of `option`'s refresh_options on this thread
+// are planned together and share bulk exchanges. The plan is kept beside
+// the object, as the exported layout has no room for it.
+class CQMROptionReadPlan {
+ public:
+  explicit CQMROptionReadPlan(const CQMRDevCommOption *option);
+  ~CQMROptionReadPlan();
+  CQMROptionReadPlan(const CQMROptionReadPlan &) = delete;
+  CQMROptionReadPlan &operator=(const CQMROptionReadPlan &) = delete;
 };
 
 #endif  // QMR_PRINTER_DEV_COMM_OPTION_H

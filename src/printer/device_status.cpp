@@ -92,6 +92,8 @@ SQMRDeviceTarget CQMRDeviceStatus::target(bool forWrite) const {
   c.timeoutMs = m_timeoutMs;
   c.retries = m_retries;
   c.maxMessageSize = m_maxMessageSize;
+  c.bulkWalk = m_bulkWalk;
+  c.bulkShare = m_pBulkShare;
   // Writes always name their community ("private" unless one was set);
   // reads leave the façade's default unless the application set one.
   if (forWrite) c.community = m_writeCommunity;

@@ -13,6 +13,7 @@
 #include "snmp/object_list.h"
 
 class IQMRPluginUSM;
+class ITqcBulkShare;
 class CQMRStatusRow;
 struct SQMRDeviceTarget;
 
@@ -31,6 +32,8 @@ class CQMRDeviceStatus {
   // The read community is only handed to the façade once set here.
   void set_read_community(const char *community);
   void set_write_community(const char *community);
+  // Walks of SNMPv2c and SNMPv3 devices in bulk (off at creation).
+  void set_bulk_walk(bool on) { m_bulkWalk = on; }
   // Stores the connection settings as the option object does: 0, or -2 for
   // another protocol, a null or 64-character address, or a null usm.
   int32_t init(EProtocol protocol, const char *address, IQMRPluginUSM *usm, uint32_t timeoutMs,
@@ -105,6 +108,8 @@ class CQMRDeviceStatus {
   int32_t m_privateCharSet;
   int32_t m_securitySelector;
   STqcUsmRecord m_usm;  // texts lent by the security parameters
+  bool m_bulkWalk = false;
+  ITqcBulkShare *m_pBulkShare = nullptr;  // the running call's planned reads
 };
 
 #endif  // QMR_PRINTER_DEVICE_STATUS_H

@@ -1,6 +1,7 @@
 // The device reads behind CQMRDevCommOption::refresh_options: system group,
 // Host Resources and Printer MIB tables and one private object.
 #include <cstring>
+#include <new>
 
 #include "net/text_case.h"
 #include "printer/dev_comm_option.h"
@@ -59,8 +60,37 @@ constexpr const char *kMediaPathColumns[] = {"1.3.6.1.2.1.43.13.4.1.9"};
 constexpr int32_t kLongEdgeDuplexPath = 3;
 constexpr int32_t kShortEdgeDuplexPath = 4;
 
+// The plan of the refresh_options running on this thread, and its object.
+thread_local const CQMRDevCommOption *t_plannedOption = nullptr;
+thread_local CQMRReadPlan *t_optionPlan = nullptr;
 
 }  // namespace
+
+CQMROptionReadPlan::CQMROptionReadPlan(const CQMRDevCommOption *option) {
+  SQMRDeviceTarget target{};
+  option->device_target(&target);
+  if (!target.bulkWalk) return;
+  CQMRReadPlan *plan = new (std::nothrow) CQMRReadPlan(target);
+  if (plan == nullptr) return;
+  // Every read of refresh_options.
+  plan->get(kOidSysName, EQMRInstance::kScalar);
+  plan->get(kOidSysLocation, EQMRInstance::kScalar);
+  plan->walk(kDeviceColumns);
+  plan->walk(kQMRInputTrayColumns);
+  plan->walk(kOutputColumns);
+  plan->get(kOidMemorySize, EQMRInstance::kScalar);
+  plan->walk(kStorageColumns);
+  plan->walk(kMediaPathColumns);
+  plan->get(kOidNetWareSAPUnitName, EQMRInstance::kExact);
+  t_plannedOption = option;
+  t_optionPlan = plan;
+}
+
+CQMROptionReadPlan::~CQMROptionReadPlan() {
+  delete t_optionPlan;
+  t_optionPlan = nullptr;
+  t_plannedOption = nullptr;
+}
 
 void CQMRDevCommOption::device_target(SQMRDeviceTarget *target) const {
   target->address = m_address;
@@ -73,6 +103,8 @@ void CQMRDevCommOption::device_target(SQMRDeviceTarget *target) const {
   target->retries = m_retries;
   target->maxMessageSize = m_maxMessageSize;
   target->community = m_communitySet != 0 ? m_community : nullptr;
+  target->bulkWalk = m_bulkWalk;
+  target->bulkShare = t_plannedOption == this ? t_optionPlan->share() : nullptr;
 }
 
 int32_t CQMRDevCommOption::refresh_system_attributes() {

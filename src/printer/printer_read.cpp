@@ -58,8 +58,17 @@ int32_t qmr_init_get_data(ITqcGetData *facade, const SQMRDeviceTarget &target) {
   const int32_t rc = facade->init(target.address, target.protocol, target.port, target.version,
                                   &target.usm, static_cast<int32_t>(target.timeoutMs),
                                   static_cast<int32_t>(target.retries), target.maxMessageSize);
-  if (rc != QMR_OK) log_qmr_failure("pGetData->init()", rc);
-  return rc;
+  if (rc != QMR_OK) {
+    log_qmr_failure("pGetData->init()", rc);
+    return rc;
+  }
+  facade->set_bulk_walk(target.bulkWalk);
+  facade->set_bulk_share(target.bulkShare);
+  return QMR_OK;
+}
+
+CQMRReadPlan::CQMRReadPlan(const SQMRDeviceTarget &target) {
+  if (target.bulkWalk) m_share.reset(tqc_create_bulk_share());
 }
 
 int32_t qmr_add_oid(ITqcGetData *facade, const char *oid, EQMRInstance kind) {

@@ -10,6 +10,8 @@
 
 #include "net/network_address.h"
 #include "net/owned.h"
+#include "qmr.h"
+#include "session/bulk_walk.h"
 #include "session/get_data.h"
 #include "snmp/object_list.h"
 
@@ -36,6 +38,8 @@ struct SQMRDeviceTarget {
   uint32_t retries;
   uint32_t maxMessageSize;
   const char *community;  // null keeps the façade's default
+  bool bulkWalk;          // walks ask for many rows per exchange (v2c, v3)
+  ITqcBulkShare *bulkShare = nullptr;  // the call's planned reads (bulk mode), lent
 };
 
 // The SNMP port of a device's protocol: 161 over IPv4 and IPv6, socket
@@ -52,7 +56,8 @@ enum class EQMRReadLog { kSilent, kLogged };
 
 // The façade, or its creation code with the "tqc_create_get_data()" line.
 int32_t qmr_create_get_data(QMRGetDataPtr *out);
-// set_community when the target has one, then init ("pGetData->init()").
+// set_community when the target has one, then init ("pGetData->init()"),
+// then the walk mode.
 int32_t qmr_init_get_data(ITqcGetData *facade, const SQMRDeviceTarget &target);
 // One add_oid_string ("pGetData->add_oid_string()").
 int32_t qmr_add_oid(ITqcGetData *facade, const char *oid, EQMRInstance kind);
@@ -69,6 +74,42 @@ int32_t qmr_read_integer(const SQMRDeviceTarget &target, const char *oid, EQMRIn
 // order given. A failing walk writes "pGetData->get_data()".
 int32_t qmr_read_columns(const SQMRDeviceTarget &target, const char *const *columns, size_t count,
                          TqcOwned<ITqsPduList> *rows);
+
+// In bulk mode, the reads an exported call is about to make, planned so
+// that they share exchanges (see ITqcBulkShare) for as long as the plan
+// lives; without bulk mode, or short of memory, it plans nothing.
+class CQMRReadPlan {
+ public:
+  explicit CQMRReadPlan(const SQMRDeviceTarget &target);
+  template <size_t N>
+  void walk(const char *const (&columns)[N]) {
+    keep(m_share ? m_share->plan_walk(columns, N) : QMR_OK);
+  }
+  void get(const char *oid, EQMRInstance kind) {
+    keep(m_share ? m_share->plan_get(oid, kind == EQMRInstance::kScalar) : QMR_OK);
+  }
+  ITqcBulkShare *share() const { return m_share.get(); }
+
+ private:
+  // A plan that could not be made whole is dropped: the reads go as they
+  // would without one.
+  void keep(int32_t rc) {
+    if (rc != QMR_OK) m_share.reset();
+  }
+  TqcOwned<ITqcBulkShare> m_share;
+};
+
+// Lends `share` through *slot until the scope ends.
+class CQMRPlanScope {
+ public:
+  CQMRPlanScope(ITqcBulkShare **slot, ITqcBulkShare *share) : m_slot(slot) { *slot = share; }
+  ~CQMRPlanScope() { *m_slot = nullptr; }
+  CQMRPlanScope(const CQMRPlanScope &) = delete;
+  CQMRPlanScope &operator=(const CQMRPlanScope &) = delete;
+
+ private:
+  ITqcBulkShare **m_slot;
+};
 
 // Calls fn(row, position) for the rows in order (position from 0) and stops
 // at the first non-zero answer, which it returns.

@@ -106,6 +106,10 @@ int32_t decode_job_id(const CQMRStatusRow &row, char (&jobId)[256]) {
 
 int32_t CQMRDeviceStatus::refresh_jobs(uint32_t selector, int32_t *count) {
   if (selector > kClass17Jobs || count == nullptr) return QMR_E_INVALID_ARG;
+  // In bulk mode the character-set lookup's exchange also starts the walk.
+  CQMRReadPlan plan(target(false));
+  plan.walk(kJobColumns);
+  const CQMRPlanScope scope(&m_pBulkShare, plan.share());
   // The lookup texts are read in the private character set.
   if (m_privateCharSet == 0) {
     int32_t charSet = 0;

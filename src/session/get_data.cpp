@@ -6,6 +6,7 @@
 #include "net/octet_buffer.h"
 #include "net/owned.h"
 #include "qmr.h"
+#include "session/bulk_walk.h"
 #include "session/facade_state.h"
 #include "session/session_dispatcher.h"
 #include "session/table_walk.h"
@@ -41,6 +42,8 @@ class CTqcGetData final : public ITqcGetData, private CTqcFacadeState {
     return CTqcFacadeState::protocol_of(address, protocol);
   }
   int32_t get_data(char *text, size_t size) override;
+  void set_bulk_walk(bool on) override { m_bulkWalk = on; }
+  void set_bulk_share(ITqcBulkShare *share) override { m_pShare = share; }
 
  private:
   ~CTqcGetData() override = default;
@@ -49,7 +52,34 @@ class CTqcGetData final : public ITqcGetData, private CTqcFacadeState {
   int32_t run(int32_t type);
   // Takes the next response value; -7 when none is left.
   int32_t take_value(TqcOwned<ITqsSnmpValue> *value);
+
+  // Sends `pdu` through a bulk-walk session in front of `inner`, when bulk
+  // mode is on for this device; else through `inner`.
+  template <class Send>
+  int32_t through_bulk(ITqsSnmpSession *inner, Send &&send);
+
+  bool m_bulkWalk = false;
+  ITqcBulkShare *m_pShare = nullptr;
 };
+
+template <class Send>
+int32_t CTqcGetData::through_bulk(ITqsSnmpSession *inner, Send &&send) {
+  if (!m_bulkWalk || (m_version != kTqsSnmpV2c && m_version != kTqsSnmpV3)) return send(inner);
+  // GetBulkRequest exists from SNMPv2c on; a v2c device's community target
+  // speaks v1 for every other request, so the bulk requests get their own.
+  int32_t rc = QMR_OK;
+  TqcOwned<ITqsSnmpTarget> v2c;
+  ITqsSnmpTarget *bulk_target = target();
+  if (m_version == kTqsSnmpV2c) {
+    v2c.reset(bulk_target->clone(&rc));
+    if (!v2c) return rc;
+    if ((rc = v2c->set_version(kTqsSnmpV2c)) != QMR_OK) return rc;
+    bulk_target = v2c.get();
+  }
+  TqcOwned<ITqsSnmpSession> bulk(tqc_create_bulk_walk_session(inner, bulk_target, &rc, m_pShare));
+  if (!bulk) return rc;
+  return send(bulk.get());
+}
 
 int32_t CTqcGetData::add_oid_string(const char *oid, const char *instance, int32_t value) {
   if (oid == nullptr || !m_pPdu) return QMR_E_INVALID_ARG;
@@ -73,7 +103,10 @@ int32_t CTqcGetData::run(int32_t type) {
   int32_t rc = QMR_OK;
   TqcOwned<SessionDispatcher> dispatcher(tqc_create_session_dispatcher(&rc));
   if (!dispatcher) return rc;
-  return dispatcher->send_sync(m_pPdu.get(), destination);
+  // Only a call's planned GETs are answered from bulk exchanges.
+  if (type != kTqsGetRequest || m_pShare == nullptr) return dispatcher->send_sync(m_pPdu.get(), destination);
+  return through_bulk(dispatcher.get(),
+                      [&](ITqsSnmpSession *session) { return session->send_sync(m_pPdu.get(), destination); });
 }
 
 int32_t CTqcGetData::take_value(TqcOwned<ITqsSnmpValue> *value) {
@@ -136,7 +169,9 @@ int32_t CTqcGetData::get_data(ITqsPduList *rows, const char *root_oid) {
   if (!root) return rc;
   TqcOwned<SessionDispatcher> dispatcher(tqc_create_session_dispatcher(&rc));
   if (!dispatcher) return rc;
-  return tqc_walk_table(dispatcher.get(), m_pPdu.get(), destination, root.get(), rows);
+  return through_bulk(dispatcher.get(), [&](ITqsSnmpSession *session) {
+    return tqc_walk_table(session, m_pPdu.get(), destination, root.get(), rows);
+  });
 }
 
 }  // namespace

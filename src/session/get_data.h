@@ -10,6 +10,8 @@
 #include "session/usm_record.h"
 #include "snmp/object_list.h"
 
+class ITqcBulkShare;
+
 // Use: create, set_community (optional, before init), init once, any number
 // of add_oid_string, then one run (set_data or a get_data), then destroy().
 // Each run creates its own session dispatcher, session and socket and
@@ -69,6 +71,14 @@ class ITqcGetData {
   // The first value's text form, cut to size - 1 characters, NUL-terminated;
   // an empty text leaves the buffer unchanged. -2 for a null buffer or size 0.
   virtual int32_t get_data(char *text, size_t size) = 0;
+
+  // Bulk mode for the walk (off by default): on an SNMPv2c or SNMPv3 device
+  // the walk asks for many rows per exchange with GetBulkRequests and keeps
+  // exactly the rows a row-by-row walk keeps. SNMPv1 devices walk row by row.
+  virtual void set_bulk_walk(bool on) = 0;
+  // In bulk mode, the reads of one call share what their exchanges learn
+  // (see ITqcBulkShare); lent, null for none.
+  virtual void set_bulk_share(ITqcBulkShare *share) = 0;
 
  protected:
   virtual ~ITqcGetData() = default;                                                    // 11

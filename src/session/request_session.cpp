@@ -117,7 +117,9 @@ int32_t RequestSession::send_sync(ITqsPdu *pdu, ITqsSnmpTarget *target) {
     if (rc == QMR_OK) {
       uint32_t fragments = 0;
       rc = _send_and_receive(pdu, target, &fragments);
-      if (fragments != 0) rc = fragment_process(pdu, target, fragments);
+      // A GetBulkRequest's answer interleaves its columns, so fragments'
+      // answers could not be merged: its sender asks for fewer rows instead.
+      if (fragments != 0 && pdu->get_type() != kTqsGetBulkRequest) rc = fragment_process(pdu, target, fragments);
     }
   }
   if ((levels & kLogTrace) != 0) snmp_log().write(kLogTrace, "[%s] exit.", kName);

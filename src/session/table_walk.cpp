@@ -4,6 +4,7 @@
 
 #include "net/owned.h"
 #include "qmr.h"
+#include "session/oid_order.h"
 #include "snmp/snmp_session.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
@@ -14,31 +15,11 @@ namespace {
 
 constexpr int32_t kErrorNoSuchName = 2;
 
-// The sub-identifiers of `oid`; none for an empty or unreadable OID.
-const uint32_t *ids_of(const ITqsOid *oid, uint32_t *count) {
-  const uint32_t *ids = oid->sub_identifiers();
-  *count = ids != nullptr ? oid->length() : 0;
-  return ids;
-}
-
-// Order sub-identifier by sub-identifier: what GETNEXT follows. (The OID's
-// own compare orders the texts, which puts .10 before .9.)
-int compare_numeric(const ITqsOid *a, const ITqsOid *b) {
-  uint32_t na = 0, nb = 0;
-  const uint32_t *pa = ids_of(a, &na);
-  const uint32_t *pb = ids_of(b, &nb);
-  const uint32_t n = na < nb ? na : nb;
-  for (uint32_t i = 0; i < n; ++i) {
-    if (pa[i] != pb[i]) return pa[i] < pb[i] ? -1 : 1;
-  }
-  return na < nb ? -1 : (na > nb ? 1 : 0);
-}
-
 // True when `oid` lies strictly inside the subtree of `prefix`.
 bool strictly_below(const ITqsOid *oid, const ITqsOid *prefix) {
   uint32_t n = 0, np = 0;
-  const uint32_t *p = ids_of(oid, &n);
-  const uint32_t *pp = ids_of(prefix, &np);
+  const uint32_t *p = tqc_oid_ids(oid, &n);
+  const uint32_t *pp = tqc_oid_ids(prefix, &np);
   if (n <= np) return false;
   for (uint32_t i = 0; i < np; ++i) {
     if (p[i] != pp[i]) return false;
@@ -50,8 +31,8 @@ bool strictly_below(const ITqsOid *oid, const ITqsOid *prefix) {
 // sub-identifier only.
 bool same_entry(const ITqsOid *a, const ITqsOid *b) {
   uint32_t na = 0, nb = 0;
-  const uint32_t *pa = ids_of(a, &na);
-  const uint32_t *pb = ids_of(b, &nb);
+  const uint32_t *pa = tqc_oid_ids(a, &na);
+  const uint32_t *pb = tqc_oid_ids(b, &nb);
   if (na != nb || na < 2) return false;
   for (uint32_t i = 0; i + 1 < na; ++i) {
     if (pa[i] != pb[i]) return false;
@@ -59,17 +40,11 @@ bool same_entry(const ITqsOid *a, const ITqsOid *b) {
   return true;
 }
 
-bool is_exception(const ITqsSnmpValue *value) {
-  if (value == nullptr) return true;
-  const uint32_t type = value->type();
-  return type == kTqsNoSuchObject || type == kTqsNoSuchInstance || type == kTqsEndOfMibView;
-}
-
 // True when `oid` is `column` followed by exactly `index`.
 bool has_index(const ITqsOid *oid, const ITqsOid *column, const std::vector<uint32_t> &index) {
   uint32_t n = 0, nc = 0;
-  const uint32_t *p = ids_of(oid, &n);
-  ids_of(column, &nc);
+  const uint32_t *p = tqc_oid_ids(oid, &n);
+  tqc_oid_ids(column, &nc);
   if (n != nc + index.size()) return false;
   for (size_t i = 0; i < index.size(); ++i) {
     if (p[nc + i] != index[i]) return false;
@@ -204,8 +179,8 @@ bool TableWalk::exhaust_column(int64_t error_index) {
 bool TableWalk::first_column_continues(const ITqsVarBind *first) const {
   const ITqsOid *name = first->get_name();
   const ITqsOid *column = m_columns[0].oid.get();
-  return name != nullptr && !is_exception(first->get_value()) && strictly_below(name, m_pRoot) &&
-         strictly_below(name, column) && compare_numeric(name, m_columns[0].next.get()) > 0;
+  return name != nullptr && !tqc_is_exception_value(first->get_value()) && strictly_below(name, m_pRoot) &&
+         strictly_below(name, column) && tqc_compare_oid_numeric(name, m_columns[0].next.get()) > 0;
 }
 
 int32_t TableWalk::empty_cell(const Column &column, ITqsVarBindList *row) {
@@ -238,8 +213,8 @@ int32_t TableWalk::make_row(ITqsPdu **out) {
     const ITqsOid *name = cell->get_name();
     bool keep = i == 0;
     if (!keep) {
-      keep = name != nullptr && !is_exception(cell->get_value()) && strictly_below(name, column.oid.get()) &&
-             compare_numeric(name, column.next.get()) > 0 &&
+      keep = name != nullptr && !tqc_is_exception_value(cell->get_value()) && strictly_below(name, column.oid.get()) &&
+             tqc_compare_oid_numeric(name, column.next.get()) > 0 &&
              (!column.sameTable || has_index(name, column.oid.get(), m_index));
     }
     if (keep) {
@@ -284,7 +259,7 @@ int32_t TableWalk::run(ITqsPduList *rows) {
     if (!first_column_continues(first)) return QMR_OK;
 
     uint32_t count = 0;
-    const uint32_t *ids = ids_of(first->get_name(), &count);
+    const uint32_t *ids = tqc_oid_ids(first->get_name(), &count);
     const uint32_t column_length = m_columns[0].oid->length();
     m_index.assign(ids + column_length, ids + count);
 

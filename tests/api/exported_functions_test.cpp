@@ -86,6 +86,14 @@ TEST_F(ApiTest, TraceLogCommand) {
   std::remove((std::string(path) + ".bak").c_str());
 }
 
+TEST_F(ApiTest, BulkWalkTakesOnOffOneZeroOnly) {
+  for (const char *value : {"1", "on", "0", "off"}) EXPECT_EQ(QMR_OK, QMRCommandString(h_, "CmdSetBulkWalk", value)) << value;
+  for (const char *value : {"", "ON", "yes", "2", "on ", "10"})
+    EXPECT_EQ(QMR_E_INVALID_ARG, QMRCommandString(h_, "CmdSetBulkWalk", value)) << value;
+  EXPECT_EQ(QMR_E_NOT_SUPPORTED, QMRCommandString(h_, "CmdSetBulkWal", "on"));
+  EXPECT_EQ(QMR_E_NOT_SUPPORTED, QMRCommandString(h_, "CmdSetBulkWalkX", "on"));
+}
+
 TEST_F(ApiTest, CommandIntegerIsNeverSupported) {
   int32_t v = 7;
   EXPECT_EQ(QMR_E_INVALID_ARG, QMRCommandInteger(nullptr, 0, &v));

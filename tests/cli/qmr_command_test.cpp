@@ -205,6 +205,22 @@ TEST_F(QmrCommandTest, StatusJsonHoldsEveryRecordOfTheInterface) {
   expect_status_matches_interface(kAddr7300P);
 }
 
+// Bulk walks (the printer opened as SNMPv2c) report exactly what the
+// row-by-row reads report.
+TEST_F(QmrCommandTest, BulkReadsReportWhatRowByRowReadsReport) {
+  for (const char *address : {kAddr7300, kAddr7300P}) {
+    for (const char *command : {"status", "options"}) {
+      SCOPED_TRACE(std::string(command) + " " + address);
+      const RunResult rows = run_qmr({command, address, "--json"});
+      const RunResult bulk = run_qmr({command, address, "--json", "--bulk"});
+      ASSERT_EQ(0, rows.status) << rows.err;
+      EXPECT_EQ(0, bulk.status) << bulk.err;
+      EXPECT_EQ(rows.out, bulk.out);
+    }
+  }
+  EXPECT_NE(0, run_qmr({"status", kAddr7300, "--bulk=yes"}).status);
+}
+
 TEST_F(QmrCommandTest, StatusJsonNamesModelMediaAndLevels) {
   const RunResult run = run_qmr({"status", kAddr7300P, "--json"});
   ASSERT_EQ(0, run.status) << run.err;

@@ -8,6 +8,7 @@
 using namespace status_test;
 
 StatusAgent *StatusAgentTest::s_agent = nullptr;
+SnmpdAgent *StatusAgentTest::s_front = nullptr;
 std::string StatusAgentTest::s_error;
 
 namespace {

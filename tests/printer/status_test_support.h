@@ -11,6 +11,7 @@
 
 #include "net/owned.h"
 #include "printer/device_status.h"
+#include "printer/walk_mode.h"
 #include "session/plugin_usm.h"
 #include "support/status_agent.h"
 
@@ -19,40 +20,31 @@ namespace status_test {
 // Loopback addresses of these suites; the reader always talks to port 161.
 constexpr char kAgentIp[] = "127.77.30.1";
 constexpr char kPeerIp[] = "127.77.30.3";
+// snmpd in front of the agent in the SNMPv3 walk modes.
+constexpr char kV3FrontIp[] = "127.77.30.2";
 
 constexpr uint32_t kTimeoutMs = 2000;
 constexpr uint32_t kRetries = 1;
 
-// What an opening with an all-zero block and selector 0 leaves in usm.
-class CommunityUsm final : public IQMRPluginUSM {
- public:
-  int32_t load(int32_t, const QMRSecurityBlock *) override { return QMR_OK; }
-  void release() override {}
-  int32_t get_selector() const override { return 0; }
-  const char *get_user_name() const override { return "Nodewalk"; }
-  int32_t get_choice1() const override { return 2; }
-  int32_t get_choice2() const override { return 1; }
-  int32_t get_choice3() const override { return 1; }
-  const char *get_pass_phrase1() const override { return ""; }
-  const char *get_pass_phrase2() const override { return ""; }
-  const char *get_text3() const override { return ""; }
-};
-
 using StatusPtr = TqcOwned<CQMRDeviceStatus>;
 
 // A reader opened on `address` that reads with `community` (empty: the
-// façade's default) and writes with `writeCommunity` (empty: "private").
+// façade's default) and writes with `writeCommunity` (empty: "private"),
+// in the run's walk mode (in the SNMPv3 modes the agent is reached through
+// snmpd, in the context named by `community`).
 inline StatusPtr open_reader(const char *address, const std::string &community,
                              const std::string &writeCommunity = "",
                              uint32_t timeoutMs = kTimeoutMs, uint32_t retries = kRetries) {
-  static CommunityUsm usm;
+  IQMRPluginUSM *usm = walk_mode::usm_for(community);
+  if (walk_mode::v3() && std::strcmp(address, kAgentIp) == 0) address = kV3FrontIp;
   int32_t rc = QMR_E_FAILED;
   StatusPtr status(CQMRDeviceStatus::create(&rc));
   EXPECT_EQ(QMR_OK, rc);
   if (!status) return status;
   if (!community.empty()) status->set_read_community(community.c_str());
   if (!writeCommunity.empty()) status->set_write_community(writeCommunity.c_str());
-  EXPECT_EQ(QMR_OK, status->init(ITqcNetworkAddress::IPv4, address, &usm, timeoutMs, retries, 0));
+  status->set_bulk_walk(walk_mode::bulk());
+  EXPECT_EQ(QMR_OK, status->init(ITqcNetworkAddress::IPv4, address, usm, timeoutMs, retries, 0));
   return status;
 }
 
@@ -63,17 +55,25 @@ class StatusAgentTest : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!SnmpsimAgent::can_run() || s_agent != nullptr) return;
     s_agent = tqs_started_or_null(new StatusAgent(kAgentIp, {{"private", "status-cancel"}}), &s_error);
+    if (s_agent != nullptr && walk_mode::v3()) {
+      s_front = walk_mode::start_v3_front(kV3FrontIp, kAgentIp, &s_error).release();
+      if (s_front == nullptr) TearDownTestSuite();
+    }
   }
   static void TearDownTestSuite() {
+    delete s_front;
+    s_front = nullptr;
     delete s_agent;
     s_agent = nullptr;
   }
   void SetUp() override {
     QMR_REQUIRE_SNMPSIM();
+    QMR_REQUIRE_WALK_MODE_TOOLS();
     ASSERT_NE(nullptr, s_agent) << s_error;
   }
 
   static StatusAgent *s_agent;
+  static SnmpdAgent *s_front;
   static std::string s_error;
 };
 

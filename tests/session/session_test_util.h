@@ -12,6 +12,7 @@
 #include "snmp/community_target.h"
 #include "snmp/oid.h"
 #include "snmp/pdu.h"
+#include "snmp/snmp_session.h"
 #include "snmp/snmp_value.h"
 #include "snmp/var_bind.h"
 #include "snmp/var_bind_list.h"
@@ -79,6 +80,37 @@ inline std::string text_at(const ITqsPdu *pdu, uint32_t i) {
   TqcOwned<ITqsOctetBuffer> text(pdu->get_var_bind_list()->get_at(i)->get_value()->to_text());
   return text && text->size() ? std::string(text->c_str()) : std::string();
 }
+
+// The sub-identifiers of a dotted OID text, and the text of sub-identifiers.
+inline std::vector<uint32_t> dotted_ids(const std::string &text) {
+  std::vector<uint32_t> out;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t dot = text.find('.', pos);
+    if (dot == std::string::npos) dot = text.size();
+    out.push_back(static_cast<uint32_t>(std::stoul(text.substr(pos, dot - pos))));
+    pos = dot + 1;
+  }
+  return out;
+}
+
+inline std::string dotted_text(const std::vector<uint32_t> &ids) {
+  std::string out;
+  for (uint32_t id : ids) out += (out.empty() ? "" : ".") + std::to_string(id);
+  return out;
+}
+
+// An agent inside the test program: a session that answers unicast
+// requests (send_sync) and nothing else.
+class InProcessAgent : public ITqsSnmpSession {
+ public:
+  void release() override {}
+  int32_t send_sync(ITqsSnmpPacket *) override { return QMR_E_NOT_SUPPORTED; }
+  int32_t send_broad_cast_sync(ITqsSnmpPacket *, ITqsSnmpPacketList **) override { return QMR_E_NOT_SUPPORTED; }
+  int32_t send_broad_cast_sync(ITqsPdu *, ITqsSnmpTarget *, ITqsSnmpPacketList **) override {
+    return QMR_E_NOT_SUPPORTED;
+  }
+  int32_t reserved() override { return QMR_E_NOT_SUPPORTED; }
+};
 
 }  // namespace session_test
 

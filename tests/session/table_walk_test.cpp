@@ -12,35 +12,17 @@ using namespace session_test;
 
 namespace {
 
-std::vector<uint32_t> ids(const std::string &text) {
-  std::vector<uint32_t> out;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t dot = text.find('.', pos);
-    if (dot == std::string::npos) dot = text.size();
-    out.push_back(static_cast<uint32_t>(std::stoul(text.substr(pos, dot - pos))));
-    pos = dot + 1;
-  }
-  return out;
-}
-
-std::string text_of(const std::vector<uint32_t> &v) {
-  std::string out;
-  for (uint32_t id : v) out += (out.empty() ? "" : ".") + std::to_string(id);
-  return out;
-}
 
 // An SNMPv1 agent over a numerically ordered MIB of INTEGER objects. Past
 // its last object it answers noSuchName, echoing the request.
-class FakeAgent final : public ITqsSnmpSession {
+class FakeAgent final : public InProcessAgent {
  public:
-  void add(const std::string &oid, int32_t value) { m_mib[ids(oid)] = value; }
+  void add(const std::string &oid, int32_t value) { m_mib[dotted_ids(oid)] = value; }
   // Every request as the list of names asked for.
   std::vector<std::vector<std::string>> requests;
   // Answers with exactly this OID for every varbind (a broken agent).
   std::string stuck;
 
-  void release() override {}
   int32_t send_sync(ITqsPdu *pdu, ITqsSnmpTarget *) override {
     std::vector<std::string> asked;
     for (uint32_t i = 0; i < count_of(pdu); ++i) asked.push_back(name_at(pdu, i));
@@ -51,7 +33,7 @@ class FakeAgent final : public ITqsSnmpSession {
     ITqsVarBindList *list = pdu->get_var_bind_list();
     for (uint32_t i = 0; i < asked.size(); ++i) {
       ITqsVarBind *vb = list->get_at(i);
-      std::vector<uint32_t> name = ids(stuck.empty() ? asked[i] : stuck);
+      std::vector<uint32_t> name = dotted_ids(stuck.empty() ? asked[i] : stuck);
       int32_t value = 0;
       if (stuck.empty()) {
         auto it = m_mib.upper_bound(name);
@@ -63,16 +45,10 @@ class FakeAgent final : public ITqsSnmpSession {
         name = it->first;
         value = it->second;
       }
-      vb->set(tqs_create_oid_from_text(text_of(name).c_str()), tqs_create_number_value(kTqsInteger, value));
+      vb->set(tqs_create_oid_from_text(dotted_text(name).c_str()), tqs_create_number_value(kTqsInteger, value));
     }
     return QMR_OK;
   }
-  int32_t send_sync(ITqsSnmpPacket *) override { return QMR_E_NOT_SUPPORTED; }
-  int32_t send_broad_cast_sync(ITqsSnmpPacket *, ITqsSnmpPacketList **) override { return QMR_E_NOT_SUPPORTED; }
-  int32_t send_broad_cast_sync(ITqsPdu *, ITqsSnmpTarget *, ITqsSnmpPacketList **) override {
-    return QMR_E_NOT_SUPPORTED;
-  }
-  int32_t reserved() override { return QMR_E_NOT_SUPPORTED; }
 
  private:
   std::map<std::vector<uint32_t>, int32_t> m_mib;

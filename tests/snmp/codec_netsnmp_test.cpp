@@ -316,4 +316,56 @@ TEST(CodecNetSnmp, TheirMessagesDecodeToTheSameContent) {
   }
 }
 
+// A bulk walk's request, byte for byte as net-snmp's snmp_build writes it:
+// SNMPv2c, non-repeaters 0, the column OIDs with NULL values, across the
+// length and integer forms that max-repetitions, request ids and column
+// counts reach.
+TEST(CodecNetSnmp, GetBulkRequestIsByteForByteTheirs) {
+  const std::vector<std::string> printer_columns = {
+      "1.3.6.1.2.1.43.8.2.1.2", "1.3.6.1.2.1.43.8.2.1.9.1.4294967295", "1.3.6.1.4.1.58114.8.59.6.1.1.4.200.1"};
+  const std::string long_community(150, 'c');
+  std::vector<std::string> many_columns;
+  for (int i = 0; i < 12; ++i) many_columns.push_back("1.3.6.1.2.1.43.11.1.1." + std::to_string(i + 1) + ".1.300");
+  const struct {
+    int32_t request_id;
+    int32_t repetitions;
+    const char *community;
+    std::vector<std::string> columns;
+  } cases[] = {
+      {0, 1, "public", {"1.3.6.1.2.1.25.2.3.1.1"}},
+      {127, 127, "public", printer_columns},
+      {128, 128, "", printer_columns},
+      {-1, 48, "status-trays", many_columns},
+      {0x12345678, 65535, long_community.c_str(), many_columns},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(testing::Message() << "request id " << c.request_id << " repetitions " << c.repetitions);
+    auto p = pdu(kTqsGetBulkRequest, c.request_id);
+    p->set_error_status(0);
+    p->set_error_index(c.repetitions);
+    for (const std::string &column : c.columns) add(p.get(), column.c_str());
+    auto t = target(kTqsSnmpV2c, c.community, 4096);
+    int32_t rc = -1;
+    Bytes ours = encode(p.get(), t.get(), &rc);
+    ASSERT_EQ(rc, QMR_OK);
+
+    netsnmp_peer::Session session(SNMP_VERSION_2c, c.community);
+    netsnmp_pdu *theirs = snmp_pdu_create(SNMP_MSG_GETBULK);
+    theirs->reqid = c.request_id;
+    theirs->non_repeaters = 0;
+    theirs->max_repetitions = c.repetitions;
+    for (const std::string &column : c.columns) {
+      std::vector<uint32_t> n32 = sub_ids(column);
+      std::vector<oid> name(n32.begin(), n32.end());
+      snmp_add_null_var(theirs, name.data(), name.size());
+    }
+    netsnmp_peer::Builder builder;
+    size_t length = 0;
+    const u_char *msg = builder.build(session, theirs, &length);
+    snmp_free_pdu(theirs);
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(ours, Bytes(msg, msg + length));
+  }
+}
+
 }  // namespace

@@ -96,6 +96,7 @@ int command_of(int32_t type) {
     case kTqsGetNextRequest: return SNMP_MSG_GETNEXT;
     case kTqsSetRequest: return SNMP_MSG_SET;
     case kTqsTrap: return SNMP_MSG_TRAP2;
+    case kTqsGetBulkRequest: return SNMP_MSG_GETBULK;
     default: return 0;
   }
 }
@@ -242,6 +243,11 @@ int32_t tqc_v3_build_request(ITqsPdu *pdu, netsnmp_pdu **out) {
     return QMR_E_NO_MEMORY;
   }
   request->reqid = tqc_v3_request_id(pdu->get_request_id());
+  if (pdu->get_type() == kTqsGetBulkRequest) {
+    // The error fields of a GetBulkRequest carry its two counts.
+    request->non_repeaters = pdu->get_error_status();
+    request->max_repetitions = static_cast<long>(pdu->get_error_index());
+  }
   const ITqsVarBindList *list = pdu->get_var_bind_list();
   const uint32_t count = list != nullptr ? list->count() : 0;
   for (uint32_t i = 0; i < count; ++i) {

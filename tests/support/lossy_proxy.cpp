@@ -1,4 +1,4 @@
-#include "reliability/lossy_proxy.h"
+#include "support/lossy_proxy.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -169,7 +169,7 @@ uint32_t LossyProxy::pass(Direction *direction, int fd, const sockaddr_in &to, s
     ++direction->counts.dropped;
     return occurrence;
   }
-  int64_t now = now_us();
+  int64_t now = now_us() + static_cast<int64_t>(f.fixed_delay_ms) * 1000;
   int64_t due = now + static_cast<int64_t>(delay * f.max_delay_ms * 1000);
   if (reorder < f.reorder) {
     ++direction->counts.reordered;
@@ -198,6 +198,15 @@ void LossyProxy::flush_due() {
     sendto(p.fd, p.bytes.data(), p.bytes.size(), 0, reinterpret_cast<const sockaddr *>(&p.to), sizeof p.to);
 }
 
+int LossyProxy::wait_ms(int limit) {
+  std::lock_guard<std::mutex> hold(m_lock);
+  int64_t next = INT64_MAX;
+  for (const Pending &p : m_pending) next = std::min(next, p.due_us);
+  if (next == INT64_MAX) return limit;
+  const int64_t left_us = next - now_us();
+  return left_us <= 0 ? 0 : static_cast<int>(std::min<int64_t>(limit, (left_us + 999) / 1000));
+}
+
 void LossyProxy::run() {
   constexpr uint64_t kToAgentSalt = 0xa9e47;
   constexpr uint64_t kToClientSalt = 0xc11e47;
@@ -206,7 +215,7 @@ void LossyProxy::run() {
     std::vector<pollfd> fds;
     fds.push_back({m_front_fd, POLLIN, 0});
     for (auto &entry : m_client_by_upstream) fds.push_back({entry.first, POLLIN, 0});
-    int ready = poll(fds.data(), fds.size(), kPollSliceMs);
+    int ready = poll(fds.data(), fds.size(), wait_ms(kPollSliceMs));
     if (ready > 0) {
       for (const pollfd &p : fds) {
         if (!(p.revents & POLLIN)) continue;

@@ -4,8 +4,8 @@
 // passed since the faults were set, so the same reads meet the same faults
 // whatever the thread timing or the ids; a retry repeats its first try's
 // bytes and so meets a fresh draw.
-#ifndef QMR_TESTS_RELIABILITY_LOSSY_PROXY_H
-#define QMR_TESTS_RELIABILITY_LOSSY_PROXY_H
+#ifndef QMR_TESTS_SUPPORT_LOSSY_PROXY_H
+#define QMR_TESTS_SUPPORT_LOSSY_PROXY_H
 
 #include <netinet/in.h>
 
@@ -26,6 +26,7 @@ class LossyProxy {
     double duplicate = 0;
     double reorder = 0;       // held back behind later datagrams
     int max_delay_ms = 0;     // uniform extra delay of every datagram
+    int fixed_delay_ms = 0;   // delay added to every datagram (a distant link)
     // From this try of a request on (1-based), neither the request nor its
     // answers are dropped: losses come in bursts of at most this many
     // minus one tries. 0: no such bound.
@@ -74,6 +75,8 @@ class LossyProxy {
                 uint32_t try_number);
   int upstream_for(const sockaddr_in &client);
   void flush_due();
+  // Milliseconds until the next datagram is due, at most `limit`.
+  int wait_ms(int limit);
 
   std::string m_front;
   uint16_t m_front_port;
@@ -97,4 +100,4 @@ class LossyProxy {
   std::atomic<bool> m_stop{false};
 };
 
-#endif  // QMR_TESTS_RELIABILITY_LOSSY_PROXY_H
+#endif  // QMR_TESTS_SUPPORT_LOSSY_PROXY_H
