@@ -31,6 +31,20 @@ constexpr uint32_t kSilentRetries = 2;
 // Loose: scheduling on a loaded machine, not speed, is what this absorbs.
 constexpr int64_t kMarginMs = 1000;
 
+// The lossy link of these tests: QMR_LOSS_PERCENT (default 30) lost each
+// way, 10% reordered and 10% doubled, up to 20 ms late. Independent 30%
+// losses would sink all six tries of one exchange in about 2% of exchanges,
+// whatever the library does, so the last try passes.
+LossyProxy::Faults lossy_link() {
+  LossyProxy::Faults faults;
+  faults.drop = reliability::env_count("QMR_LOSS_PERCENT", kLossPercent) / 100.0;
+  faults.reorder = 0.10;
+  faults.duplicate = 0.10;
+  faults.max_delay_ms = 20;
+  faults.passing_try = kLossyRetries + 1;
+  return faults;
+}
+
 class LossTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -84,14 +98,7 @@ TEST_F(LossTest, ThirtyPercentLossEachWayGivesTheLossFreeRecords) {
   ASSERT_FALSE(expected.lists.empty());
   uint64_t exchanges = m_proxy->to_agent_counts().seen;
 
-  LossyProxy::Faults faults;
-  faults.drop = reliability::env_count("QMR_LOSS_PERCENT", kLossPercent) / 100.0;
-  faults.reorder = 0.10;
-  faults.duplicate = 0.10;
-  faults.max_delay_ms = 20;
-  // Independent 30% losses would sink all six tries of one exchange in
-  // about 2% of exchanges, whatever the library does; the last try passes.
-  faults.passing_try = kLossyRetries + 1;
+  const LossyProxy::Faults faults = lossy_link();
   m_proxy->set_faults(faults, faults);
   Handle lossy = open(kLossyTimeoutMs, kLossyRetries, &rc);
   ASSERT_EQ(QMR_OK, rc) << "seed " << m_seed;
@@ -149,12 +156,7 @@ TEST_F(LossTest, BulkReadsGiveTheRowByRowRecordsAlsoUnderLoss) {
   EXPECT_TRUE(got == expected) << "bulk records differ from the row-by-row read";
   EXPECT_LT(bulk_exchanges, row_exchanges);
 
-  LossyProxy::Faults faults;
-  faults.drop = reliability::env_count("QMR_LOSS_PERCENT", kLossPercent) / 100.0;
-  faults.reorder = 0.10;
-  faults.duplicate = 0.10;
-  faults.max_delay_ms = 20;
-  faults.passing_try = kLossyRetries + 1;
+  const LossyProxy::Faults faults = lossy_link();
   m_proxy->set_faults(faults, faults);
   Handle lossy = open_bulk(kLossyTimeoutMs, kLossyRetries, &rc);
   ASSERT_EQ(QMR_OK, rc) << "seed " << m_seed;
